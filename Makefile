@@ -1,0 +1,30 @@
+# make demo: install what is missing, build, run the main job.
+# make test: install what is missing, build, run every test and scenario.
+BUILD ?= build
+PACKAGES := g++ cmake make libgtest-dev libsqlite3-dev
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build test demo clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:$$missing"; \
+	  apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+demo: build
+	$(BUILD)/talvero-replay --verbose demo/*.scn
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,64 @@
+#pragma once
+// What an operator does on the screen, as the replay tool plays it and the toolkit binding relays
+// it. Each action is one operator event: focus moves first, errors that escape a handler are
+// reported (Screen::Guard), and pending events run when the action returns.
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "screen/model.h"
+
+namespace talvero::screen {
+
+// The action cannot be played at all (a control that cannot take the focus, an item not in a
+// list): the script is wrong, not the system.
+class OperatorError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+constexpr int kKeyBackspace = 8;
+constexpr int kKeyTab = 9;
+constexpr int kKeyEnter = 13;
+
+class Operator {
+ public:
+  explicit Operator(Screen& screen) : screen_(screen) {}
+
+  // Moves the focus to the control: LostFocus of the one that had it, then GotFocus.
+  void Focus(Control& control);
+  // Moves the focus to the next control of the surface's focus order that can take it.
+  void Tab();
+  // Types each character (UTF-8) into the focused control: KeyPress, then the character of the
+  // resulting code is added to the text unless it was swallowed.
+  void Type(const std::string& text);
+  // One key: Enter adds nothing, Backspace removes the last character.
+  void Key(int code);
+  // Replaces the whole text of the focused control: one Change, no KeyPress.
+  void Paste(const std::string& text);
+  // Opens the combo's list and picks an item.
+  void Pick(Control& combo, int index);
+  void Pick(Control& combo, const std::string& item);
+  void Click(Control& control);
+  void Select(Control& list, const std::vector<int>& rows);
+  void DblClick(Control& list);
+  void MouseDown(Surface& surface, int button);
+  void MouseDown(Control& frame, int button);
+  // The close box of a window.
+  void Close(Surface& window);
+  // Lets every pending event run.
+  void Settle() { screen_.DoEvents(); }
+
+ private:
+  Control& FocusedOrFail();
+  void PressKey(Control& target, int code);
+  Screen& screen_;
+};
+
+// UTF-8 helpers shared by the operator layer and the logic.
+std::vector<char32_t> DecodeUtf8(const std::string& text);
+std::string EncodeUtf8(char32_t code);
+// Removes the last character (not the last byte).
+std::string DropLastChar(const std::string& text);
+
+}  // namespace talvero::screen

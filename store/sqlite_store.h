@@ -1,0 +1,61 @@
+#pragma once
+// The embedded record store: our own database component, on SQLite. One database file holds every
+// file of records. Every write is atomic and durable (a record is wholly there after a crash or
+// not at all), and several processes may use the same database file at once.
+//
+// A new store holds the files RUBSAISIE, COMPTEUR, PLANCOMPTABLE and ASSOCIATION, all empty.
+// DBOpen of a file the store does not hold raises kErrNoSuchFile; DBRead of a missing record
+// raises kErrRecordNotFound (0x8004000B).
+//
+// Query sentences (DBQuery), as established multivalue databases give them:
+//   ("SSELECT" | "SELECT") FILE { ("AVEC" | "SANS") ATTR ("=" | "<>") "VALUE" [ "AND" ... ] }
+//   [ "PAR" ATTR ]
+// - ATTR is an attribute number or "@ID" (0 is the id too). VALUE is double-quoted; a final "]"
+//   inside the quotes means "starts with".
+// - SSELECT without PAR sorts by id. PAR sorts by that attribute's whole text in byte order; ties
+//   are broken by the id. SELECT without PAR gives the id order too (callers may not rely on it).
+// - Comparisons are exact and case-sensitive. A missing attribute reads as one empty value.
+//   "AVEC a = v" holds when any value of a equals v; "AVEC a <> v" when any value differs from v;
+//   "SANS a = v" when no value of a equals v; "SANS a <> v" when no value differs from v.
+// - Result: one attribute per record; its values are the wanted attributes in the order asked
+//   (the value marks inside a multivalued attribute become sub-value marks). An empty selection
+//   gives an empty whole text.
+// - A malformed sentence (unclosed quote, unknown word, missing part, unknown file) raises
+//   kErrBadQuery (kErrNoSuchFile for an unknown file) and never returns a partial result.
+// Prefix conditions on the id and on attribute 1 are answered from indexes, without reading every
+// record of the file.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gateways/dba.h"
+
+namespace talvero::store {
+
+class SqliteDatabase : public DBADatabase {
+ public:
+  // Opens the store at path, creating it (with the four files) when it does not exist.
+  // ":memory:" gives a private in-memory store.
+  static std::shared_ptr<SqliteDatabase> Open(const std::string& path);
+  ~SqliteDatabase() override;
+
+  std::shared_ptr<DBAFile> DBOpen(const std::string& file) override;
+  DynArrayPtr DBQuery(const std::string& request, const std::string& options,
+                      int32_t& count) override;
+
+  // Direct access for set-up tools and tests.
+  void PutRecord(const std::string& file, const std::string& id, const std::string& text);
+  bool DeleteRecord(const std::string& file, const std::string& id);
+  std::optional<std::string> GetRecord(const std::string& file, const std::string& id);
+  void CreateFile(const std::string& file);
+  std::vector<std::string> Files();
+
+  struct Impl;
+
+ private:
+  explicit SqliteDatabase(std::unique_ptr<Impl> impl);
+  std::shared_ptr<Impl> impl_;
+};
+
+}  // namespace talvero::store
