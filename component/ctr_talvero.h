@@ -145,9 +145,9 @@ class Ctr_Talvero {
   bool& NePasFacturerActif = Vars().NePasFacturerActif;
 
  private:
-  void Ouvrir_Fichiers();   // module Procedure
-  void Fermer_Fichiers();   // module Procedure
-  void WireEntryScreen();   // connects the controls' events to the handlers
+  void Ouvrir_Fichiers();  // module Procedure
+  void Fermer_Fichiers();  // module Procedure
+  void WireEntryScreen();  // connects the controls' events to the handlers
   // The screen services.
   int MsgBox(const std::string& text, int style, const std::string& title = "Message ORVANEL");
 

@@ -13,8 +13,8 @@
 // - SetFocus by the logic moves the focus at once; the LostFocus of the control that had it and the
 //   GotFocus of the new one are queued as pending events (they run when the operator event being
 //   handled returns, or when a procedure yields). SetFocus on the focused control, or on one that
-//   cannot take the focus, does nothing. A focused control that becomes hidden or disabled (or whose
-//   frame is disabled) loses the focus without LostFocus.
+//   cannot take the focus, does nothing. A focused control that becomes hidden or disabled (or
+//   whose frame is disabled) loses the focus without LostFocus.
 // - Events raised by program assignments run at once, nested, before the assignment returns.
 #include <deque>
 #include <functional>
@@ -28,7 +28,17 @@ class Display;
 class Screen;
 class Surface;
 
-enum class Kind { TextField, ComboBox, ListBox, CheckBox, OptionButton, Frame, Label, Button, Menu };
+enum class Kind {
+  TextField,
+  ComboBox,
+  ListBox,
+  CheckBox,
+  OptionButton,
+  Frame,
+  Label,
+  Button,
+  Menu
+};
 
 constexpr int kPointerDefault = 0;
 constexpr int kPointerHourglass = 11;
@@ -86,8 +96,12 @@ class Control {
   std::function<void(int& button, int& shift, float& x, float& y)> OnMouseDown;
 
   // Raise events (for the operator layer and the toolkit binding).
-  void RaiseChange() const { if (OnChange) OnChange(); }
-  void RaiseClick() const { if (OnClick) OnClick(); }
+  void RaiseChange() const {
+    if (OnChange) OnChange();
+  }
+  void RaiseClick() const {
+    if (OnClick) OnClick();
+  }
 
  private:
   Surface& surface_;

@@ -1,0 +1,50 @@
+#include "component/ctr_talvero.h"
+
+namespace talvero {
+
+// Each control event goes to the handler named after the control and the event.
+void Ctr_Talvero::WireEntryScreen() {
+  Txt_CodRubSai.OnKeyPress = [this](int& k) { Txt_CodRubSai_KeyPress(k); };
+  Txt_CodRubSai.OnLostFocus = [this] { Txt_CodRubSai_LostFocus(); };
+  Txt_CodRubSai.OnChange = [this] { Txt_CodRubSai_Change(); };
+  Cbo_LibRubSai.OnKeyPress = [this](int& k) { Cbo_LibRubSai_KeyPress(k); };
+  Cbo_LibRubSai.OnClick = [this] { Cbo_LibRubSai_Click(); };
+  Cbo_LibRubSai.OnLostFocus = [this] { Cbo_LibRubSai_LostFocus(); };
+  Txt_LibRubSai.OnLostFocus = [this] { Txt_LibRubSai_LostFocus(); };
+
+  Cbo_ChpAppliRubSai.OnChange = [this] { Cbo_ChpAppliRubSai_Change(); };
+  Cbo_ChpAppliRubSai.OnClick = [this] { Cbo_ChpAppliRubSai_Click(); };
+  Cbo_ChpAppliRubSai.OnLostFocus = [this] { Cbo_ChpAppliRubSai_LostFocus(); };
+  Cbo_TypAvNatRubSai.OnLostFocus = [this] { Cbo_TypAvNatRubSai_LostFocus(); };
+  Cbo_TypeFraisProf.OnLostFocus = [this] { Cbo_TypeFraisProf_LostFocus(); };
+  Cbo_TypBaseRubSai.OnChange = [this] { Cbo_TypBaseRubSai_Change(); };
+  Cbo_TypBaseRubSai.OnClick = [this] { Cbo_TypBaseRubSai_Click(); };
+  Cbo_TypBaseRubSai.OnLostFocus = [this] { Cbo_TypBaseRubSai_LostFocus(); };
+  Cbo_TypTauxRubSai.OnChange = [this] { Cbo_TypTauxRubSai_Change(); };
+  Cbo_TypTauxRubSai.OnClick = [this] { Cbo_TypTauxRubSai_Click(); };
+  Cbo_TypTauxRubSai.OnLostFocus = [this] { Cbo_TypTauxRubSai_LostFocus(); };
+  Cbo_TypMontRubSai.OnChange = [this] { Cbo_TypMontRubSai_Change(); };
+  Cbo_TypMontRubSai.OnClick = [this] { Cbo_TypMontRubSai_Click(); };
+  Cbo_TypMontRubSai.OnLostFocus = [this] { Cbo_TypMontRubSai_LostFocus(); };
+  Cdr_SigneRubSai.OnMouseDown = [this](int& b, int& s, float& x, float& y) {
+    Cdr_SigneRubSai_MouseDown(b, s, x, y);
+  };
+
+  Txt_MontBaseRubSai.OnKeyPress = [this](int& k) { Txt_MontBaseRubSai_KeyPress(k); };
+  Txt_MontTauxRubSai.OnKeyPress = [this](int& k) { Txt_MontTauxRubSai_KeyPress(k); };
+  Txt_ValMontRubSai.OnKeyPress = [this](int& k) { Txt_ValMontRubSai_KeyPress(k); };
+  Txt_MontBaseRubSai.OnLostFocus = [this] { Txt_MontBaseRubSai_LostFocus(); };
+  Txt_MontTauxRubSai.OnLostFocus = [this] { Txt_MontTauxRubSai_LostFocus(); };
+  Txt_ValMontRubSai.OnLostFocus = [this] { Txt_ValMontRubSai_LostFocus(); };
+
+  Cmd_Ajouter.OnClick = [this] { Cmd_Ajouter_Click(); };
+  Opt_Excluse.OnClick = [this] { Opt_Excluse_Click(); };
+  Opt_Incluse.OnClick = [this] { Opt_Incluse_Click(); };
+  Opt_Regularisation.OnClick = [this] { Opt_Regularisation_Click(); };
+  Mnu_Sommaire.OnClick = [this] { Mnu_Sommaire_Click(); };
+  surface_->OnMouseDown = [this](int& b, int& s, float& x, float& y) {
+    UserControl_MouseDown(b, s, x, y);
+  };
+}
+
+}  // namespace talvero

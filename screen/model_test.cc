@@ -1,0 +1,170 @@
+#include "screen/model.h"
+
+#include <gtest/gtest.h>
+
+#include "gateways/dba_error.h"
+#include "screen/designs.h"
+#include "screen/display.h"
+
+namespace talvero::screen {
+namespace {
+
+class ModelTest : public ::testing::Test {
+ protected:
+  ModelTest() : screen_(display_), surface_(MakeEntryScreen(screen_)) {}
+  Control& C(const char* name) { return surface_->Get(name); }
+  // Counts how often each event of a control fires, as a signal spy would.
+  void Spy(Control& c) {
+    c.OnChange = [this, &c] { log_ += c.Name() + ".Change;"; };
+    c.OnClick = [this, &c] { log_ += c.Name() + ".Click;"; };
+    c.OnLostFocus = [this, &c] { log_ += c.Name() + ".LostFocus;"; };
+    c.OnGotFocus = [this, &c] { log_ += c.Name() + ".GotFocus;"; };
+  }
+
+  HeadlessDisplay display_;
+  Screen screen_;
+  std::unique_ptr<Surface> surface_;
+  std::string log_;
+};
+
+TEST_F(ModelTest, AssigningTextRaisesChangeOnlyWhenTheTextChanges) {
+  Control& code = C("Txt_CodRubSai");
+  Spy(code);
+  code.SetText("012");
+  code.SetText("012");
+  code.SetText("");
+  EXPECT_EQ("Txt_CodRubSai.Change;Txt_CodRubSai.Change;", log_);
+}
+
+TEST_F(ModelTest, AssigningComboTextFollowsTheListWithoutClick) {
+  Control& base = C("Cbo_TypBaseRubSai");
+  Spy(base);
+  EXPECT_EQ(3, base.ListIndex());  // design-time text "Composante de montants"
+  base.SetText("Fixe");
+  EXPECT_EQ(1, base.ListIndex());
+  base.SetText("fixe");
+  EXPECT_EQ(-1, base.ListIndex());
+  EXPECT_EQ("Cbo_TypBaseRubSai.Change;Cbo_TypBaseRubSai.Change;", log_);
+}
+
+TEST_F(ModelTest, AssigningListIndexSetsTextAndRaisesClickNotChange) {
+  Control& amount = C("Cbo_TypMontRubSai");
+  Spy(amount);
+  amount.SetListIndex(1);
+  EXPECT_EQ("Fixe", amount.Text());
+  amount.SetListIndex(-1);
+  EXPECT_EQ("", amount.Text());
+  EXPECT_EQ("Cbo_TypMontRubSai.Click;Cbo_TypMontRubSai.Click;", log_);
+  EXPECT_THROW(amount.SetListIndex(3), ComponentError);
+}
+
+TEST_F(ModelTest, ClearEmptiesListAndTextRaisingChangeOnlyForANonEmptyText) {
+  Control& labels = C("Cbo_LibRubSai");
+  Spy(labels);
+  labels.AddItem("A");
+  labels.Clear();
+  EXPECT_EQ("", log_);
+  labels.AddItem("A");
+  labels.SetListIndex(0);
+  labels.Clear();
+  EXPECT_EQ(0, labels.ListCount());
+  EXPECT_EQ(-1, labels.ListIndex());
+  EXPECT_EQ("Cbo_LibRubSai.Click;Cbo_LibRubSai.Change;", log_);
+}
+
+TEST_F(ModelTest, SettingAnOptionClearsTheOthersOfItsFrameOnly) {
+  Spy(C("Opt_Excluse"));
+  Spy(C("Opt_Incluse"));
+  C("Opt_Excluse").SetValue(1);
+  EXPECT_EQ(0, C("Opt_Incluse").Value());
+  EXPECT_EQ(0, C("Opt_Regularisation").Value());
+  EXPECT_EQ(1, C("Opt_HresNormales").Value());  // another frame
+  EXPECT_EQ(1, C("Opt_AjoutRubSai").Value());
+  C("Opt_Excluse").SetValue(1);  // already true: no second Click
+  EXPECT_EQ("Opt_Excluse.Click;", log_);
+}
+
+TEST_F(ModelTest, DisablingAFrameMakesItsOptionsUnusableWithoutChangingTheirEnabled) {
+  C("Cdr_Modulation").SetEnabled(false);
+  EXPECT_TRUE(C("Opt_Incluse").Enabled());
+  EXPECT_FALSE(C("Opt_Incluse").CanTakeFocus());
+}
+
+TEST_F(ModelTest, SetFocusMovesAtOnceButQueuesTheFocusEvents) {
+  Control& code = C("Txt_CodRubSai");
+  Control& labels = C("Cbo_LibRubSai");
+  Spy(code);
+  Spy(labels);
+  code.SetFocus();
+  labels.SetFocus();
+  EXPECT_TRUE(labels.HasFocus());
+  EXPECT_EQ("", log_);
+  screen_.DoEvents();
+  EXPECT_EQ("Txt_CodRubSai.GotFocus;Txt_CodRubSai.LostFocus;Cbo_LibRubSai.GotFocus;", log_);
+}
+
+TEST_F(ModelTest, SetFocusOnAControlThatCannotTakeItDoesNothing) {
+  C("Txt_CodRubSai").SetFocus();
+  C("Etq_CodRubSai").SetFocus();
+  C("Etq_PrcMontBaseRubSai").SetFocus();
+  C("Txt_DebitRubSai").SetFocus();  // disabled at design time
+  C("Cdr_Modulation").SetEnabled(false);
+  C("Opt_Incluse").SetFocus();
+  EXPECT_TRUE(C("Txt_CodRubSai").HasFocus());
+  surface_->SetEnabled(false);
+  C("Cbo_LibRubSai").SetFocus();
+  EXPECT_TRUE(C("Txt_CodRubSai").HasFocus());
+}
+
+TEST_F(ModelTest, AFocusedControlThatIsHiddenLosesTheFocusWithoutLostFocus) {
+  Control& base = C("Txt_MontBaseRubSai");
+  base.SetFocus();
+  screen_.DoEvents();
+  Spy(base);
+  base.SetVisible(false);
+  screen_.DoEvents();
+  EXPECT_EQ(nullptr, screen_.Focused());
+  EXPECT_EQ("", log_);
+}
+
+TEST_F(ModelTest, AnErrorEscapingAnEventIsReportedAndTheScreenGivenBack) {
+  screen_.SetMousePointer(kPointerHourglass);
+  surface_->SetEnabled(false);
+  screen_.Guard([] { throw ComponentError(kErrRecordNotFound, "Enregistrement absent"); });
+  ASSERT_EQ(1u, display_.Pending().size());
+  EXPECT_EQ("error \"Erreur -2147221493 : Enregistrement absent\"",
+            display_.Pending().front().Describe());
+  EXPECT_EQ(kPointerDefault, screen_.MousePointer());
+  EXPECT_TRUE(surface_->Enabled());
+}
+
+TEST_F(ModelTest, AnUnansweredQuestionIsNotSwallowedByTheEventBoundary) {
+  EXPECT_THROW(screen_.Guard([this] { screen_.MsgBox("Sûr ?", 52, "Message ORVANEL"); }),
+               UnansweredQuestion);
+  display_.QueueAnswer(kAnswerNo);
+  EXPECT_EQ(kAnswerNo, screen_.MsgBox("Sûr ?", 52, "Message ORVANEL"));
+  EXPECT_EQ(kAnswerOk, screen_.MsgBox("Info", 48, "Message ORVANEL"));
+}
+
+TEST_F(ModelTest, AModalWindowLoadsShowsAndBlocksTheEntryScreenUntilUnloaded) {
+  auto detail = MakeDetailWindow(screen_);
+  std::string seen;
+  int closes = 0;
+  detail->OnLoad = [&] { seen += "load;"; };
+  detail->OnUnload = [&](int& cancel) {
+    seen += "unload;";
+    cancel = ++closes == 1;  // refuses the first close
+  };
+  screen_.modal_loop = [&](Surface& w) {
+    seen += C("Txt_CodRubSai").CanTakeFocus() ? "entry-usable;" : "entry-blocked;";
+    EXPECT_FALSE(screen_.Unload(w));
+    EXPECT_TRUE(screen_.Unload(w));
+  };
+  screen_.ShowModal(*detail);
+  EXPECT_EQ("load;entry-blocked;unload;unload;", seen);
+  EXPECT_FALSE(detail->Loaded());
+  EXPECT_TRUE(C("Txt_CodRubSai").CanTakeFocus());
+}
+
+}  // namespace
+}  // namespace talvero::screen

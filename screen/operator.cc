@@ -1,0 +1,204 @@
+#include "screen/operator.h"
+
+#include <algorithm>
+
+namespace talvero::screen {
+
+std::vector<char32_t> DecodeUtf8(const std::string& text) {
+  std::vector<char32_t> out;
+  for (size_t i = 0; i < text.size();) {
+    unsigned char c = text[i];
+    int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+    if (extra < 0 || i + extra >= text.size()) {
+      out.push_back(c);  // a stray byte stands for itself
+      ++i;
+      continue;
+    }
+    char32_t code = extra == 0 ? c : c & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) code = (code << 6) | (text[i + k] & 0x3F);
+    out.push_back(code);
+    i += extra + 1;
+  }
+  return out;
+}
+
+std::string EncodeUtf8(char32_t code) {
+  std::string s;
+  if (code < 0x80) {
+    s += static_cast<char>(code);
+  } else if (code < 0x800) {
+    s += static_cast<char>(0xC0 | (code >> 6));
+    s += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    s += static_cast<char>(0xE0 | (code >> 12));
+    s += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    s += static_cast<char>(0xF0 | (code >> 18));
+    s += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    s += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (code & 0x3F));
+  }
+  return s;
+}
+
+std::string DropLastChar(const std::string& text) {
+  if (text.empty()) return text;
+  size_t end = text.size() - 1;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return text.substr(0, end);
+}
+
+Control& Operator::FocusedOrFail() {
+  Control* c = screen_.Focused();
+  if (!c) throw OperatorError("no control has the focus");
+  return *c;
+}
+
+void Operator::Focus(Control& control) {
+  if (!control.CanTakeFocus()) throw OperatorError(control.Name() + " cannot take the focus");
+  screen_.OperatorFocus(control);
+  screen_.DoEvents();
+}
+
+void Operator::Tab() {
+  Control* current = screen_.Focused();
+  Surface* surface = screen_.TopModal();
+  if (!surface) surface = current ? &current->GetSurface() : nullptr;
+  if (!surface) throw OperatorError("no surface to tab through");
+  const auto& order = surface->FocusOrder();
+  if (order.empty()) throw OperatorError("no focus order on " + surface->Name());
+  auto at = std::find(order.begin(), order.end(), current);
+  size_t start = at == order.end() ? order.size() - 1 : static_cast<size_t>(at - order.begin());
+  for (size_t k = 1; k <= order.size(); ++k) {
+    Control* next = order[(start + k) % order.size()];
+    if (next->CanTakeFocus()) {
+      Focus(*next);
+      return;
+    }
+  }
+  throw OperatorError("no control can take the focus");
+}
+
+void Operator::PressKey(Control& target, int code) {
+  int key = code;
+  if (target.OnKeyPress) screen_.Guard([&] { target.OnKeyPress(key); });
+  if (key == 0 || key == kKeyEnter) return;
+  if (key == kKeyBackspace) {
+    if (!target.Text().empty()) {
+      std::string shorter = DropLastChar(target.Text());
+      screen_.Guard([&] { target.SetText(shorter); });
+    }
+    return;
+  }
+  if (target.GetKind() != Kind::TextField && target.GetKind() != Kind::ComboBox) return;
+  std::string longer = target.Text() + EncodeUtf8(static_cast<char32_t>(key));
+  screen_.Guard([&] { target.SetText(longer); });
+}
+
+void Operator::Type(const std::string& text) {
+  // Each character is its own key event: the focus may move between two of them.
+  for (char32_t c : DecodeUtf8(text)) {
+    PressKey(FocusedOrFail(), static_cast<int>(c));
+    screen_.DoEvents();
+  }
+}
+
+void Operator::Key(int code) {
+  PressKey(FocusedOrFail(), code);
+  screen_.DoEvents();
+}
+
+void Operator::Paste(const std::string& text) {
+  Control& target = FocusedOrFail();
+  screen_.Guard([&] { target.SetText(text); });
+  screen_.DoEvents();
+}
+
+void Operator::Pick(Control& combo, int index) {
+  if (index < 0 || index >= combo.ListCount())
+    throw OperatorError(combo.Name() + " has no item " + std::to_string(index));
+  if (!combo.CanTakeFocus()) throw OperatorError(combo.Name() + " cannot take the focus");
+  screen_.OperatorFocus(combo);
+  if (combo.CanTakeFocus() && index < combo.ListCount())
+    screen_.Guard([&] { combo.SetListIndex(index); });
+  screen_.DoEvents();
+}
+
+void Operator::Pick(Control& combo, const std::string& item) {
+  const auto& items = combo.Items();
+  auto it = std::find(items.begin(), items.end(), item);
+  if (it == items.end()) throw OperatorError(combo.Name() + " has no item \"" + item + "\"");
+  Pick(combo, static_cast<int>(it - items.begin()));
+}
+
+void Operator::Click(Control& control) {
+  if (control.GetKind() == Kind::Menu) {
+    if (control.Usable()) screen_.Guard([&] { control.RaiseClick(); });
+    screen_.DoEvents();
+    return;
+  }
+  if (!control.CanTakeFocus()) return;  // hidden, disabled or not clickable: nothing happens
+  screen_.OperatorFocus(control);
+  // A LostFocus run by the move may have sent the focus elsewhere or disabled the control.
+  if (control.HasFocus() && control.CanTakeFocus()) {
+    switch (control.GetKind()) {
+      case Kind::Button:
+        screen_.Guard([&] { control.RaiseClick(); });
+        break;
+      case Kind::CheckBox:
+        control.SetValue(control.Value() ? 0 : 1);
+        break;
+      case Kind::OptionButton:
+        screen_.Guard([&] { control.SetValue(1); });
+        break;
+      default:
+        break;
+    }
+  }
+  screen_.DoEvents();
+}
+
+void Operator::Select(Control& list, const std::vector<int>& rows) {
+  for (int r : rows)
+    if (r < 0 || r >= list.ListCount())
+      throw OperatorError(list.Name() + " has no row " + std::to_string(r));
+  for (int i = 0; i < list.ListCount(); ++i)
+    list.SetSelected(i, std::find(rows.begin(), rows.end(), i) != rows.end());
+  // Selecting rows is not a pick: no event.
+  auto handler = std::move(list.OnClick);
+  list.OnClick = nullptr;
+  list.SetListIndex(rows.empty() ? -1 : rows.back());
+  list.OnClick = std::move(handler);
+}
+
+void Operator::DblClick(Control& list) {
+  if (list.Usable() && list.OnDblClick) screen_.Guard(list.OnDblClick);
+  screen_.DoEvents();
+}
+
+void Operator::MouseDown(Surface& surface, int button) {
+  if (surface.Enabled() && screen_.Operable(surface) && surface.OnMouseDown) {
+    int b = button, shift = 0;
+    float x = 0, y = 0;
+    screen_.Guard([&] { surface.OnMouseDown(b, shift, x, y); });
+  }
+  screen_.DoEvents();
+}
+
+void Operator::MouseDown(Control& frame, int button) {
+  if (frame.Usable() && frame.OnMouseDown) {
+    int b = button, shift = 0;
+    float x = 0, y = 0;
+    screen_.Guard([&] { frame.OnMouseDown(b, shift, x, y); });
+  }
+  screen_.DoEvents();
+}
+
+void Operator::Close(Surface& window) {
+  if (!window.Loaded()) throw OperatorError(window.Name() + " is not open");
+  screen_.Guard([&] { screen_.Unload(window); });
+  screen_.DoEvents();
+}
+
+}  // namespace talvero::screen
