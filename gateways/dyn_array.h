@@ -6,9 +6,12 @@
 // occur in UTF-8 text, so equal content always gives equal text and back.
 //
 // Reading past the end gives "". Assigning past the end extends with empty attributes or values.
-// Assigning value index -1 appends a new last value (value 1 when the attribute is empty).
+// Assigning value index -1 appends a new last value (value 1 when the attribute is empty);
+// attribute index -1 appends a new last attribute. Assigning index 0 or below -1 raises
+// kErrSubscript (attribute 0, the id, is read-only). DCount() of an empty whole text is 0.
 // Numbers are stored as their shortest text with at most 15 significant digits and a "." decimal
-// point, so 12.5 * 100 stores "1250" and 0.29 * 100 stores "29".
+// point, so 12.5 * 100 stores "1250" and 0.29 * 100 stores "29"; never an exponent, whatever the
+// process locale. A number that is not finite raises kErrConversion.
 //
 // A record obtained from DBAFile::DBRead or DBRecord stays bound to its file and id: DBWrite stores
 // its current content there. An unbound array raises kErrNotBound on DBWrite.

@@ -22,8 +22,12 @@
 //   gives an empty whole text.
 // - A malformed sentence (unclosed quote, unknown word, missing part, unknown file) raises
 //   kErrBadQuery (kErrNoSuchFile for an unknown file) and never returns a partial result.
-// Prefix conditions on the id and on attribute 1 are answered from indexes, without reading every
-// record of the file.
+// - "AND" between two conditions may be left out; keywords are in capitals. The request's file
+//   name (attribute 2) may be empty; otherwise it must be the sentence's file (kErrBadQuery). An
+//   empty list of wanted attributes gives the ids. `count` receives the number of records
+//   selected (left alone on error); options are ignored.
+// Prefix and equality conditions on the id and on attribute 1 are answered from indexes, without
+// reading every record of the file. Failures of SQLite itself raise kErrStorage.
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,7 +48,8 @@ class SqliteDatabase : public DBADatabase {
   DynArrayPtr DBQuery(const std::string& request, const std::string& options,
                       int32_t& count) override;
 
-  // Direct access for set-up tools and tests.
+  // Direct access for set-up tools and tests. A file the store does not hold raises
+  // kErrNoSuchFile; an empty id, or one holding a mark, raises kErrStorage.
   void PutRecord(const std::string& file, const std::string& id, const std::string& text);
   bool DeleteRecord(const std::string& file, const std::string& id);
   std::optional<std::string> GetRecord(const std::string& file, const std::string& id);

@@ -1,0 +1,200 @@
+#include "store/query.h"
+
+#include "gateways/dba_error.h"
+#include "gateways/dyn_array.h"
+
+namespace talvero::store {
+
+namespace {
+
+struct Token {
+  std::string text;
+  bool quoted = false;
+};
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+[[noreturn]] void Fail(const std::string& sentence, const std::string& fault) {
+  throw ComponentError(kErrBadQuery,
+                       "Phrase de requête incorrecte (" + fault + ") : \"" + sentence + "\"");
+}
+
+std::vector<Token> Tokenize(const std::string& sentence) {
+  std::vector<Token> tokens;
+  size_t i = 0;
+  while (i < sentence.size()) {
+    if (IsBlank(sentence[i])) {
+      ++i;
+    } else if (sentence[i] == '"') {
+      auto close = sentence.find('"', i + 1);
+      if (close == std::string::npos) Fail(sentence, "guillemet non fermé");
+      tokens.push_back({sentence.substr(i + 1, close - i - 1), true});
+      i = close + 1;
+    } else {
+      size_t start = i;
+      while (i < sentence.size() && !IsBlank(sentence[i]) && sentence[i] != '"') ++i;
+      tokens.push_back({sentence.substr(start, i - start), false});
+    }
+  }
+  return tokens;
+}
+
+// Walks the tokens of one sentence; every fault names what was expected.
+class Parser {
+ public:
+  explicit Parser(const std::string& sentence) : sentence_(sentence), tokens_(Tokenize(sentence)) {}
+
+  Query Parse() {
+    Query query;
+    std::string verb = Word("SSELECT ou SELECT");
+    if (verb == "SSELECT") {
+      query.sorted = true;
+    } else if (verb == "SELECT") {
+      query.sorted = false;
+    } else {
+      Fail(sentence_, "SSELECT ou SELECT attendu au lieu de \"" + verb + "\"");
+    }
+    query.file = Word("nom de fichier");
+    if (IsKeyword(query.file)) Fail(sentence_, "nom de fichier manquant");
+
+    while (AtWord("AVEC") || AtWord("SANS")) {
+      query.conditions.push_back(ParseCondition());
+      if (AtWord("AND")) {
+        ++next_;
+        if (!AtWord("AVEC") && !AtWord("SANS")) Fail(sentence_, "AVEC ou SANS attendu après AND");
+      }
+    }
+    if (AtWord("PAR")) {
+      ++next_;
+      query.sort_attr = Attribute("PAR");
+    }
+    if (next_ < tokens_.size()) {
+      const Token& extra = tokens_[next_];
+      Fail(sentence_,
+           (extra.quoted ? "valeur inattendue \"" : "mot inattendu \"") + extra.text + "\"");
+    }
+    return query;
+  }
+
+ private:
+  static bool IsKeyword(const std::string& word) {
+    return word == "AVEC" || word == "SANS" || word == "AND" || word == "PAR" ||
+           word == "SSELECT" || word == "SELECT";
+  }
+
+  bool AtWord(const char* word) const {
+    return next_ < tokens_.size() && !tokens_[next_].quoted && tokens_[next_].text == word;
+  }
+
+  std::string Word(const std::string& expected) {
+    if (next_ >= tokens_.size()) Fail(sentence_, expected + " manquant");
+    const Token& token = tokens_[next_++];
+    if (token.quoted) Fail(sentence_, expected + " attendu au lieu d'une valeur entre guillemets");
+    return token.text;
+  }
+
+  int Attribute(const std::string& after) {
+    std::string word = Word("numéro d'attribut après " + after);
+    if (word == "@ID") return 0;
+    if (word.empty() || word.size() > 6 || word.find_first_not_of("0123456789") != word.npos) {
+      Fail(sentence_, "numéro d'attribut attendu après " + after + " au lieu de \"" + word + "\"");
+    }
+    return std::stoi(word);
+  }
+
+  Condition ParseCondition() {
+    Condition condition;
+    std::string keyword = tokens_[next_++].text;
+    condition.with = keyword == "AVEC";
+    condition.attr = Attribute(keyword);
+    std::string op = Word("= ou <>");
+    if (op != "=" && op != "<>") Fail(sentence_, "= ou <> attendu au lieu de \"" + op + "\"");
+    condition.equal = op == "=";
+    if (next_ >= tokens_.size() || !tokens_[next_].quoted) {
+      Fail(sentence_, "valeur entre guillemets attendue après " + op);
+    }
+    condition.value = tokens_[next_++].text;
+    if (!condition.value.empty() && condition.value.back() == ']') {
+      condition.value.pop_back();
+      condition.prefix = true;
+    }
+    return condition;
+  }
+
+  const std::string& sentence_;
+  std::vector<Token> tokens_;
+  size_t next_ = 0;
+};
+
+bool ValuePasses(const Condition& condition, std::string_view value) {
+  bool same = condition.prefix ? value.substr(0, condition.value.size()) == condition.value
+                               : value == condition.value;
+  return same == condition.equal;
+}
+
+// A condition holds when some value passes (AVEC) or none does (SANS). An empty or missing
+// attribute is one empty value, so "AVEC 18 = \"\"" selects the records without attribute 18.
+bool ConditionHolds(const Condition& condition, std::string_view id, std::string_view record) {
+  std::string_view attr = condition.attr == 0 ? id : AttributeOf(record, condition.attr);
+  bool some_value_passes = false;
+  size_t start = 0;
+  for (;;) {
+    size_t end = condition.attr == 0 ? attr.npos : attr.find(kValueMark, start);
+    std::string_view value = attr.substr(start, end == attr.npos ? attr.npos : end - start);
+    if (ValuePasses(condition, value)) {
+      some_value_passes = true;
+      break;
+    }
+    if (end == attr.npos) break;
+    start = end + 1;
+  }
+  return some_value_passes == condition.with;
+}
+
+}  // namespace
+
+Query ParseQuery(const std::string& sentence) {
+  return Parser(sentence).Parse();
+}
+
+std::string_view AttributeOf(std::string_view record, int attr) {
+  if (attr < 1) return {};
+  size_t start = 0;
+  for (int a = 1; a < attr; ++a) {
+    start = record.find(kAttrMark, start);
+    if (start == record.npos) return {};
+    ++start;
+  }
+  size_t end = record.find(kAttrMark, start);
+  return record.substr(start, end == record.npos ? record.npos : end - start);
+}
+
+bool Matches(const Query& query, std::string_view id, std::string_view record) {
+  for (const Condition& condition : query.conditions) {
+    if (!ConditionHolds(condition, id, record)) return false;
+  }
+  return true;
+}
+
+Access ChooseAccess(const Query& query) {
+  // Lower rank, narrower range: an exact id first, an attribute 1 prefix last.
+  Access best;
+  int best_rank = 4;
+  for (const Condition& condition : query.conditions) {
+    if (!condition.with || !condition.equal || condition.attr > 1) continue;
+    // An empty prefix starts every text: the range would be the whole file.
+    if (condition.prefix && condition.value.empty()) continue;
+    int rank = (condition.attr == 0 ? 0 : 2) + (condition.prefix ? 1 : 0);
+    if (rank < best_rank) {
+      best_rank = rank;
+      best.kind = condition.attr == 0 ? Access::kIdRange : Access::kAttr1Range;
+      best.key = condition.value;
+      best.prefix = condition.prefix;
+    }
+  }
+  return best;
+}
+
+}  // namespace talvero::store

@@ -1,0 +1,58 @@
+#pragma once
+// Query sentences of the record store: their grammar, the test of one record against them and the
+// choice of the index that gives the candidate records.
+//
+//   ("SSELECT" | "SELECT") FILE { ("AVEC" | "SANS") ATTR ("=" | "<>") "VALUE" [ "AND" ] }
+//   [ "PAR" ATTR ]
+//
+// Words are separated by blanks and written in capitals. ATTR is a decimal attribute number or
+// "@ID" (0 is the id). VALUE is double-quoted and cannot hold a double quote; a final "]" inside
+// the quotes makes the condition a "starts with" test. "AND" between two conditions may be left
+// out; after an "AND" a condition must follow. "PAR" comes last, once.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace talvero::store {
+
+struct Condition {
+  bool with = true;     // AVEC (some value passes) or SANS (no value passes)
+  int attr = 0;         // 0 is the id
+  bool equal = true;    // "=" or "<>"
+  std::string value;    // without the final "]" of a prefix
+  bool prefix = false;  // the quoted value ended with "]"
+};
+
+struct Query {
+  bool sorted = true;  // SSELECT or SELECT
+  std::string file;
+  std::vector<Condition> conditions;
+  std::optional<int> sort_attr;  // PAR
+};
+
+// Parses a sentence. Raises ComponentError(kErrBadQuery) naming the fault for anything outside
+// the grammar.
+Query ParseQuery(const std::string& sentence);
+
+// Attribute `attr` (1 and up) of a record's whole text; "" when the record has fewer.
+std::string_view AttributeOf(std::string_view record, int attr);
+
+// True when the record (its id and whole text) meets every condition of the query.
+bool Matches(const Query& query, std::string_view id, std::string_view record);
+
+// How the candidate records are fetched: every record of the file, or an index range on the id
+// or on attribute 1. The range holds every record that can meet the query, and possibly others.
+struct Access {
+  enum Kind { kAllRecords, kIdRange, kAttr1Range };
+  Kind kind = kAllRecords;
+  std::string key;  // the value sought, or the prefix
+  bool prefix = false;
+};
+
+// Picks the narrowest index range implied by a positive condition ("AVEC 0 = ..." or
+// "AVEC 1 = ..."); every condition is still checked by Matches afterwards.
+Access ChooseAccess(const Query& query);
+
+}  // namespace talvero::store

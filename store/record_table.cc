@@ -1,0 +1,305 @@
+#include "store/record_table.h"
+
+#include <sqlite3.h>
+
+#include "gateways/dba_error.h"
+#include "gateways/dyn_array.h"
+
+namespace talvero::store {
+
+namespace {
+
+// Another process may hold the write lock for the length of one commit; waiting this long covers
+// a slow disk without leaving the operator stuck for ever.
+constexpr int kBusyTimeoutMs = 10000;
+
+[[noreturn]] void FailStorage(sqlite3* db, const std::string& what) {
+  std::string reason = db ? sqlite3_errmsg(db) : "mémoire insuffisante";
+  throw ComponentError(kErrStorage,
+                       "Erreur de la base d'enregistrements (" + what + ") : " + reason);
+}
+
+// The first text that does not start with prefix, or nothing when every longer text does.
+std::optional<std::string> PrefixEnd(std::string prefix) {
+  while (!prefix.empty() && static_cast<unsigned char>(prefix.back()) == 0xFF) prefix.pop_back();
+  if (prefix.empty()) return std::nullopt;
+  prefix.back() = static_cast<char>(static_cast<unsigned char>(prefix.back()) + 1);
+  return prefix;
+}
+
+void CheckId(const std::string& id) {
+  if (id.empty()) {
+    throw ComponentError(kErrStorage, "Identifiant d'enregistrement vide.");
+  }
+  if (id.find_first_of(std::string{kAttrMark, kValueMark, kSubMark}) != std::string::npos) {
+    throw ComponentError(kErrStorage, "Identifiant d'enregistrement contenant un séparateur.");
+  }
+}
+
+void CheckFileName(const std::string& file) {
+  // The name must fit in a query sentence as one word.
+  if (file.empty() || file.find_first_of(std::string(" \t\r\n\"") + kAttrMark + kValueMark +
+                                         kSubMark) != std::string::npos) {
+    throw ComponentError(kErrStorage, "Nom de fichier invalide : \"" + file + "\".");
+  }
+}
+
+}  // namespace
+
+// One prepared statement, kept for the life of the connection. Use() hands it out with fresh
+// bindings; the returned guard resets it so that it never holds a read lock afterwards.
+class RecordTable::Statement {
+ public:
+  Statement(sqlite3* db, const std::string& sql) : db_(db), sql_(sql) {
+    if (sqlite3_prepare_v3(db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr) !=
+        SQLITE_OK) {
+      FailStorage(db, "préparation de " + sql);
+    }
+  }
+  ~Statement() { sqlite3_finalize(stmt_); }
+
+  class Use {
+   public:
+    explicit Use(Statement& s) : s_(s) {}
+    ~Use() {
+      sqlite3_reset(s_.stmt_);
+      sqlite3_clear_bindings(s_.stmt_);
+    }
+    Use& Text(int i, const std::string& text) {
+      s_.Check(sqlite3_bind_text(s_.stmt_, i, text.data(), static_cast<int>(text.size()),
+                                 SQLITE_TRANSIENT));
+      return *this;
+    }
+    // Ids and record texts are bytes, compared byte by byte; data() is never null, so an empty
+    // text stays an empty blob and never becomes NULL.
+    Use& Blob(int i, std::string_view bytes) {
+      s_.Check(sqlite3_bind_blob(s_.stmt_, i, bytes.data(), static_cast<int>(bytes.size()),
+                                 SQLITE_TRANSIENT));
+      return *this;
+    }
+    Use& Int(int i, int value) {
+      s_.Check(sqlite3_bind_int(s_.stmt_, i, value));
+      return *this;
+    }
+    int Parameters() const { return sqlite3_bind_parameter_count(s_.stmt_); }
+    // True while a row is there.
+    bool Step() {
+      int rc = sqlite3_step(s_.stmt_);
+      if (rc == SQLITE_ROW) return true;
+      if (rc == SQLITE_DONE) return false;
+      FailStorage(s_.db_, s_.sql_);
+    }
+    std::string_view Column(int i) const {
+      auto data = static_cast<const char*>(sqlite3_column_blob(s_.stmt_, i));
+      int size = sqlite3_column_bytes(s_.stmt_, i);
+      return data ? std::string_view(data, size) : std::string_view();
+    }
+
+   private:
+    Statement& s_;
+  };
+
+ private:
+  void Check(int rc) {
+    if (rc != SQLITE_OK) FailStorage(db_, sql_);
+  }
+
+  sqlite3* db_;
+  std::string sql_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+RecordTable::RecordTable(const std::string& path, const std::vector<std::string>& first_files) {
+  int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  if (rc != SQLITE_OK) {
+    std::string reason = db_ ? sqlite3_errmsg(db_) : "mémoire insuffisante";
+    sqlite3_close(db_);
+    throw ComponentError(kErrStorage, "Ouverture impossible de \"" + path + "\" : " + reason);
+  }
+  try {
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    // The write-ahead journal lets readers of other processes go on during a write; FULL syncs it
+    // at every commit, so a stored record survives a power cut.
+    Execute("PRAGMA journal_mode = WAL");
+    Execute("PRAGMA synchronous = FULL");
+    CreateSchema(first_files);
+  } catch (...) {
+    statements_.clear();
+    sqlite3_close(db_);
+    throw;
+  }
+}
+
+RecordTable::~RecordTable() {
+  statements_.clear();
+  sqlite3_close(db_);
+}
+
+void RecordTable::Execute(const std::string& sql) {
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+    FailStorage(db_, sql);
+  }
+}
+
+RecordTable::Statement& RecordTable::Prepared(const std::string& sql) {
+  auto& slot = statements_[sql];
+  if (!slot) slot = std::make_unique<Statement>(db_, sql);
+  return *slot;
+}
+
+// Two processes may create the same new database at once: the immediate transaction makes one
+// of them wait, and the files are added only by the one that made the tables.
+void RecordTable::CreateSchema(const std::vector<std::string>& first_files) {
+  Execute("BEGIN IMMEDIATE");
+  try {
+    bool is_new = true;
+    {
+      Statement::Use probe(
+          Prepared("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'files'"));
+      is_new = !probe.Step();
+    }
+    Execute("CREATE TABLE IF NOT EXISTS files (name TEXT PRIMARY KEY) WITHOUT ROWID");
+    // attr1 copies attribute 1 for the index; attr1_multivalued marks the records whose
+    // attribute 1 holds several values, which an index on the whole text cannot answer for a
+    // single value, so queries on attribute 1 always add them to the candidates.
+    Execute(
+        "CREATE TABLE IF NOT EXISTS records (file TEXT NOT NULL, id BLOB NOT NULL, "
+        "body BLOB NOT NULL, attr1 BLOB NOT NULL, attr1_multivalued INTEGER NOT NULL, "
+        "PRIMARY KEY (file, id)) WITHOUT ROWID");
+    Execute(
+        "CREATE INDEX IF NOT EXISTS records_by_attr1 ON records (file, attr1_multivalued, "
+        "attr1)");
+    if (is_new) {
+      for (const std::string& file : first_files) {
+        Statement::Use insert(Prepared("INSERT OR IGNORE INTO files (name) VALUES (?1)"));
+        insert.Text(1, file).Step();
+      }
+    }
+    Execute("COMMIT");
+  } catch (...) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+bool RecordTable::HasFile(const std::string& file) {
+  std::lock_guard lock(mutex_);
+  Statement::Use query(Prepared("SELECT 1 FROM files WHERE name = ?1"));
+  return query.Text(1, file).Step();
+}
+
+void RecordTable::RequireFile(const std::string& file) {
+  Statement::Use query(Prepared("SELECT 1 FROM files WHERE name = ?1"));
+  if (!query.Text(1, file).Step()) {
+    throw ComponentError(kErrNoSuchFile, "Le fichier " + file + " n'existe pas.");
+  }
+}
+
+void RecordTable::CreateFile(const std::string& file) {
+  CheckFileName(file);
+  std::lock_guard lock(mutex_);
+  Statement::Use insert(Prepared("INSERT OR IGNORE INTO files (name) VALUES (?1)"));
+  insert.Text(1, file).Step();
+}
+
+std::vector<std::string> RecordTable::Files() {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> files;
+  Statement::Use query(Prepared("SELECT name FROM files ORDER BY name"));
+  while (query.Step()) files.emplace_back(query.Column(0));
+  return files;
+}
+
+void RecordTable::Put(const std::string& file, const std::string& id, const std::string& text) {
+  CheckId(id);
+  std::string_view attr1 = AttributeOf(text, 1);
+  bool multivalued = attr1.find(kValueMark) != attr1.npos;
+  std::lock_guard lock(mutex_);
+  // One statement checks the file and stores the record, so the write is a single transaction.
+  Statement::Use insert(
+      Prepared("INSERT OR REPLACE INTO records (file, id, body, attr1, attr1_multivalued) "
+               "SELECT ?1, ?2, ?3, ?4, ?5 WHERE EXISTS (SELECT 1 FROM files WHERE name = ?1)"));
+  insert.Text(1, file).Blob(2, id).Blob(3, text).Blob(4, attr1).Int(5, multivalued).Step();
+  if (sqlite3_changes(db_) == 0) RequireFile(file);
+}
+
+std::optional<std::string> RecordTable::Get(const std::string& file, const std::string& id) {
+  std::lock_guard lock(mutex_);
+  {
+    Statement::Use query(Prepared("SELECT body FROM records WHERE file = ?1 AND id = ?2"));
+    if (query.Text(1, file).Blob(2, id).Step()) return std::string(query.Column(0));
+  }
+  RequireFile(file);
+  return std::nullopt;
+}
+
+bool RecordTable::Delete(const std::string& file, const std::string& id) {
+  std::lock_guard lock(mutex_);
+  {
+    Statement::Use remove(Prepared("DELETE FROM records WHERE file = ?1 AND id = ?2"));
+    remove.Text(1, file).Blob(2, id).Step();
+  }
+  if (sqlite3_changes(db_) > 0) return true;
+  RequireFile(file);
+  return false;
+}
+
+// Parameters: ?1 the file, ?2 the value or the start of the prefix range, ?3 its end.
+std::vector<std::string> RecordTable::ScanStatements(const Access& access) const {
+  const std::string select = "SELECT id, body FROM records WHERE file = ?1";
+  // Without statistics the planner may prefer the primary key, which reads the whole file.
+  const std::string by_attr1 =
+      "SELECT id, body FROM records INDEXED BY records_by_attr1 WHERE file = ?1";
+  auto range = [&](const std::string& column) {
+    if (!access.prefix) return " AND " + column + " = ?2";
+    std::string sql = " AND " + column + " >= ?2";
+    if (PrefixEnd(access.key)) sql += " AND " + column + " < ?3";
+    return sql;
+  };
+  switch (access.kind) {
+    case Access::kIdRange:
+      return {select + range("id")};
+    case Access::kAttr1Range:
+      return {by_attr1 + " AND attr1_multivalued = 0" + range("attr1"),
+              by_attr1 + " AND attr1_multivalued = 1"};
+    case Access::kAllRecords:
+      break;
+  }
+  return {select};
+}
+
+void RecordTable::Scan(const std::string& file, const Access& access, const Visitor& visit) {
+  std::lock_guard lock(mutex_);
+  std::optional<std::string> end = access.prefix ? PrefixEnd(access.key) : std::nullopt;
+  // One read transaction: the statements of one scan see the same state of the database.
+  Execute("BEGIN");
+  try {
+    for (const std::string& sql : ScanStatements(access)) {
+      Statement::Use query(Prepared(sql));
+      query.Text(1, file);
+      if (query.Parameters() >= 2) query.Blob(2, access.key);
+      if (query.Parameters() >= 3) query.Blob(3, *end);
+      while (query.Step()) {
+        ++rows_scanned_;
+        visit(query.Column(0), query.Column(1));
+      }
+    }
+    Execute("COMMIT");
+  } catch (...) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+std::vector<std::string> RecordTable::ExplainScan(const Access& access) {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> steps;
+  for (const std::string& sql : ScanStatements(access)) {
+    Statement::Use query(Prepared("EXPLAIN QUERY PLAN " + sql));
+    while (query.Step()) steps.emplace_back(query.Column(3));
+  }
+  return steps;
+}
+
+}  // namespace talvero::store

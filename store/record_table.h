@@ -1,0 +1,71 @@
+#pragma once
+// The SQLite side of the record store: one connection to one database file holding the names of
+// the files and every record of every file.
+//
+// Each record is one row keyed by (file, id) with its whole text, plus a copy of its attribute 1
+// so that the id and attribute 1 can both be searched through an index. Every write is one
+// statement in its own transaction, in a write-ahead journal synced at each commit, so a record
+// is wholly stored or not at all, and other connections (other processes) see it at once.
+// Connections wait for each other's locks instead of failing.
+//
+// Raises ComponentError: kErrStorage for a failure of SQLite itself, kErrNoSuchFile for a file
+// the database does not hold.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/query.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace talvero::store {
+
+class RecordTable {
+ public:
+  // Opens or creates the database at path (":memory:" for a private one). A new database holds
+  // the given files, without records.
+  RecordTable(const std::string& path, const std::vector<std::string>& first_files);
+  ~RecordTable();
+  RecordTable(const RecordTable&) = delete;
+  RecordTable& operator=(const RecordTable&) = delete;
+
+  bool HasFile(const std::string& file);
+  void CreateFile(const std::string& file);
+  std::vector<std::string> Files();  // in byte order
+
+  void Put(const std::string& file, const std::string& id, const std::string& text);
+  std::optional<std::string> Get(const std::string& file, const std::string& id);
+  bool Delete(const std::string& file, const std::string& id);
+
+  // Calls visit(id, text) for every record of the file in the access range, all read from one
+  // snapshot of the database. Does not check that the file exists.
+  using Visitor = std::function<void(std::string_view id, std::string_view text)>;
+  void Scan(const std::string& file, const Access& access, const Visitor& visit);
+
+  // Rows handed out by Scan since the table was opened: lets tests see how much a query read.
+  int64_t RowsScanned() const { return rows_scanned_; }
+  // SQLite's plan for each statement Scan runs for that access, one line per step.
+  std::vector<std::string> ExplainScan(const Access& access);
+
+ private:
+  class Statement;
+  Statement& Prepared(const std::string& sql);
+  void Execute(const std::string& sql);
+  void CreateSchema(const std::vector<std::string>& first_files);
+  void RequireFile(const std::string& file);
+  std::vector<std::string> ScanStatements(const Access& access) const;
+
+  std::mutex mutex_;
+  sqlite3* db_ = nullptr;
+  std::map<std::string, std::unique_ptr<Statement>> statements_;
+  int64_t rows_scanned_ = 0;
+};
+
+}  // namespace talvero::store
