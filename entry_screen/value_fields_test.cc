@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "entry_screen/entry_rig.h"
+#include "gateways/tools.h"
+#include "outside/tools_object.h"
+
+namespace talvero {
+namespace {
+
+// The tools object, recording what the value fields ask of it.
+class RecordingTools : public outside::ToolsObject {
+ public:
+  void FiltrerTouche(screen::Control& field, int& key, int32_t option) override {
+    calls +=
+        "filter " + field.Name() + " " + std::to_string(key) + " " + std::to_string(option) + ";";
+    if (key == 'x') key = 0;
+  }
+  std::string FormaterZone(screen::Control& field, int integers, int decimals) override {
+    calls += "format " + field.Name() + " '" + field.Text() + "' " + std::to_string(integers) +
+             " " + std::to_string(decimals) + ";";
+    return ToolsObject::FormaterZone(field, integers, decimals);
+  }
+  std::string calls;
+};
+
+class ValueFieldsTest : public ::testing::Test {
+ protected:
+  ValueFieldsTest() { c = &rig.Init(); }
+  ~ValueFieldsTest() override { InstallOutils(nullptr); }
+  std::shared_ptr<RecordingTools> Record() {
+    auto tools = std::make_shared<RecordingTools>();
+    InstallOutils(tools);
+    return tools;
+  }
+
+  testing::EntryRig rig;
+  Ctr_Talvero* c = nullptr;
+};
+
+TEST_F(ValueFieldsTest, EveryKeyGoesToTheFilterUntouched) {
+  auto tools = Record();
+  int keys[] = {8, 13, '5', 'x'};
+  c->Txt_MontBaseRubSai_KeyPress(keys[0]);
+  c->Txt_MontTauxRubSai_KeyPress(keys[1]);
+  c->Txt_ValMontRubSai_KeyPress(keys[2]);
+  c->Txt_ValMontRubSai_KeyPress(keys[3]);
+  EXPECT_EQ(
+      "filter Txt_MontBaseRubSai 8 0;filter Txt_MontTauxRubSai 13 0;"
+      "filter Txt_ValMontRubSai 53 0;filter Txt_ValMontRubSai 120 0;",
+      tools->calls);
+  EXPECT_EQ(0, keys[3]);
+  EXPECT_EQ('5', keys[2]);
+}
+
+TEST_F(ValueFieldsTest, EachFieldIsFormattedWithItsOwnDigits) {
+  auto tools = Record();
+  c->Txt_MontBaseRubSai.SetText("12,5");
+  c->Txt_MontBaseRubSai_LostFocus();
+  c->Txt_MontTauxRubSai_LostFocus();
+  c->Txt_ValMontRubSai.SetText("7");
+  c->Txt_ValMontRubSai_LostFocus();
+  EXPECT_EQ(
+      "format Txt_MontBaseRubSai '12,5' 5 2;format Txt_MontTauxRubSai '0' 3 4;"
+      "format Txt_ValMontRubSai '7' 5 2;",
+      tools->calls);
+  EXPECT_EQ("12,50", c->Txt_MontBaseRubSai.Text());
+  EXPECT_EQ("0,0000", c->Txt_MontTauxRubSai.Text());
+  EXPECT_EQ("7,00", c->Txt_ValMontRubSai.Text());
+}
+
+}  // namespace
+}  // namespace talvero

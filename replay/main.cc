@@ -1,0 +1,40 @@
+// talvero-replay [--db PATH] [--verbose] FILE.scn [FILE.scn ...]
+// Plays scenario files on the headless entry screen; see runner.h for the output and exit status.
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "replay/runner.h"
+
+namespace {
+
+int Usage(const std::string& problem) {
+  std::cerr << "talvero-replay: " << problem << "\n"
+            << "usage: talvero-replay [--db PATH] [--verbose] FILE.scn [FILE.scn ...]\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  talvero::replay::RunOptions options;
+  std::vector<std::string> files;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--verbose") {
+      options.verbose = true;
+    } else if (arg == "--db") {
+      if (++i >= argc) return Usage("--db needs a path");
+      options.db_path = argv[i];
+      // The store must exist: a mistyped path would otherwise give a silently empty store.
+      if (!std::filesystem::exists(options.db_path)) return Usage("no store at " + options.db_path);
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return Usage("unknown option " + arg);
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (files.empty()) return Usage("no scenario file");
+  return talvero::replay::RunScenarioFiles(files, options, std::cout);
+}
