@@ -101,6 +101,7 @@ class Ctr_Talvero {
   void Txt_ValMontRubSai_LostFocus();
   // Commands.
   void Cmd_Ajouter_Click();
+  void Cmd_Annuler_Click();
   void Opt_Excluse_Click();
   void Opt_Incluse_Click();
   void Opt_Regularisation_Click();

@@ -38,6 +38,7 @@ void Ctr_Talvero::WireEntryScreen() {
   Txt_ValMontRubSai.OnLostFocus = [this] { Txt_ValMontRubSai_LostFocus(); };
 
   Cmd_Ajouter.OnClick = [this] { Cmd_Ajouter_Click(); };
+  Cmd_Annuler.OnClick = [this] { Cmd_Annuler_Click(); };
   Opt_Excluse.OnClick = [this] { Opt_Excluse_Click(); };
   Opt_Incluse.OnClick = [this] { Opt_Incluse_Click(); };
   Opt_Regularisation.OnClick = [this] { Opt_Regularisation_Click(); };

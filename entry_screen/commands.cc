@@ -3,6 +3,7 @@
 
 #include "component/ctr_talvero.h"
 #include "gateways/tools.h"
+#include "screen/display.h"
 
 namespace talvero {
 
@@ -18,6 +19,27 @@ void Ctr_Talvero::Cmd_Ajouter_Click() {
   Cmd_Sortir.SetEnabled(false);
   Txt_LibRubSai.SetFocus();
   EnrRubSaisie = std::make_shared<DBADynArray>();
+}
+
+void Ctr_Talvero::Cmd_Annuler_Click() {
+  if (ModeCreation == 1 &&
+      MsgBox("Etes-vous sûr de vouloir quitter cette création ?", 52) != screen::kAnswerYes) {
+    return;
+  }
+  Txt_ValMontRubSai.SetVisible(false);
+  Txt_CodRubSai.SetText("");  // its Change handler puts the screen back in search mode
+  Vider_Donnees();
+  Afficher_Combo();
+  EnrOrigine.clear();
+  EnrRubSaisie.reset();
+  ModeCreation = 0;
+  Cmd_OK.SetEnabled(false);
+  Cmd_Annuler.SetEnabled(false);
+  Cmd_Ajouter.SetEnabled(true);
+  Cmd_Sortir.SetEnabled(true);
+  CreationReservee = false;
+  Txt_CodRubSai.SetFocus();
+  EnrCreation.reset();
 }
 
 // The three modulation options sit in one frame; each clears the other two itself as well, so

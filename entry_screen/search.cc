@@ -192,7 +192,10 @@ void Ctr_Talvero::Txt_CodRubSai_Change() {
       // Picked or typed, a listed code brings its item on with the label the list gives it: a
       // label half-typed in the combo is never taken for the item's own.
       try {
-        Cbo_LibRubSai.SetText(ListeRubriques->Get(row, 2));
+        // After a pick the combo already shows this label: assigning it again would move the
+        // combo's position to the first of two equal labels.
+        const std::string label = ListeRubriques->Get(row, 2);
+        if (Cbo_LibRubSai.Text() != label) Cbo_LibRubSai.SetText(label);
         RubSupprimee = IsDeletedLabel(Cbo_LibRubSai.Text());
         if (!RubSupprimee) Afficher();
         ModeCreation = 0;

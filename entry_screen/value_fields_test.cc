@@ -71,5 +71,25 @@ TEST_F(ValueFieldsTest, EachFieldIsFormattedWithItsOwnDigits) {
   EXPECT_EQ("7,00", c->Txt_ValMontRubSai.Text());
 }
 
+TEST_F(ValueFieldsTest, AValueLongerThanTheFieldsFormatIsRefusedAndEmptied) {
+  c->Txt_ValMontRubSai.SetText("123456");
+  c->Txt_ValMontRubSai_LostFocus();
+  c->Txt_MontTauxRubSai.SetText("999,99999");  // rounds to 1000,0000
+  c->Txt_MontTauxRubSai_LostFocus();
+  c->Txt_MontBaseRubSai.SetText("99999,99");
+  c->Txt_MontBaseRubSai_LostFocus();
+  const std::string refused =
+      "message 48 \"Message ORVANEL\" \"La valeur saisie ne peut avoir plus de %d chiffres "
+      "avant la virgule, veuillez la ressaisir.\"\n";
+  std::string expected = refused;
+  expected.replace(expected.find("%d"), 2, "5");
+  std::string rate = refused;
+  rate.replace(rate.find("%d"), 2, "3");
+  EXPECT_EQ(expected + rate, rig.Log());
+  EXPECT_EQ("", c->Txt_ValMontRubSai.Text());
+  EXPECT_EQ("", c->Txt_MontTauxRubSai.Text());
+  EXPECT_EQ("99999,99", c->Txt_MontBaseRubSai.Text());
+}
+
 }  // namespace
 }  // namespace talvero
