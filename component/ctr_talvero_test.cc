@@ -24,65 +24,12 @@ class StartUpTest : public ::testing::Test {
     screen_.DoEvents();
     return control;
   }
-  std::string Events() {
-    std::string s;
-    for (const auto& e : display_.Pending()) s += e.Describe() + ";";
-    display_.Pending().clear();
-    return s;
-  }
-  static std::string Enabled(Ctr_Talvero& c, std::initializer_list<const char*> names) {
-    std::string s;
-    for (const char* n : names) s += c.Controls().Get(n).Enabled() ? "1" : "0";
-    return s;
-  }
 
   screen::HeadlessDisplay display_;
   screen::Screen screen_;
   std::shared_ptr<store::SqliteDatabase> db_;
   std::shared_ptr<outside::ConfiguredRights> rights_;
 };
-
-const std::initializer_list<const char*> kAccounting = {
-    "Etq_CompteRubSai", "Etq_DebitRubSai", "Etq_CreditRubSai", "Txt_DebitRubSai",
-    "Txt_CreditRubSai", "Cbo_DebitRubSai", "Cbo_CreditRubSai"};
-
-TEST_F(StartUpTest, AMissingSettingsRecordIsReportedAndLeavesTheDesignTimeScreen) {
-  auto c = Start();
-  EXPECT_EQ("message 48 \"Message ORVANEL\" \"Fichier non trouvé.\";", Events());
-  EXPECT_TRUE(c->Cmd_OK.Enabled());
-  EXPECT_TRUE(c->Txt_MontBaseRubSai.Visible());
-  EXPECT_EQ("0000000", Enabled(*c, kAccounting));
-  EXPECT_EQ(nullptr, screen_.Focused());
-}
-
-TEST_F(StartUpTest, AnAccountingPrefixEnablesTheSevenAccountingControls) {
-  db_->PutRecord("COMPTEUR", "999",
-                 std::string("\xFE\xFE") + "041" + std::string(12, '\xFE') + "411");
-  auto c = Start();
-  EXPECT_EQ("", Events());
-  EXPECT_TRUE(c->ComptesActifs);
-  EXPECT_EQ("411", c->PrefixeCompte);
-  // Search mode disables them again, but they were enabled by the start-up itself.
-  EXPECT_TRUE(c->ListeComptes != nullptr);
-}
-
-TEST_F(StartUpTest, WithoutAPrefixTheAccountingControlsKeepTheirDesignState) {
-  db_->PutRecord("COMPTEUR", "999", std::string("\xFE\xFE") + "041");
-  auto c = Start();
-  EXPECT_FALSE(c->ComptesActifs);
-  EXPECT_EQ(nullptr, c->ListeComptes);
-  EXPECT_EQ("0000000", Enabled(*c, kAccounting));
-}
-
-TEST_F(StartUpTest, OnlyTheValueOneOfferTheNoBillingFlag) {
-  for (const char* value : {"1", "", "0", "2"}) {
-    std::string record = std::string("\xFE\xFE") + "041" + std::string(77, '\xFE') + value;
-    db_->PutRecord("COMPTEUR", "999", record);
-    auto c = Start();
-    EXPECT_EQ(std::string(value) == "1", c->Cac_RubNePasFacturer.Visible()) << value;
-    EXPECT_EQ(std::string(value) == "1", c->NePasFacturerActif) << value;
-  }
-}
 
 TEST_F(StartUpTest, StartUpEndsInSearchModeWithTheFocusOnTheCode) {
   db_->PutRecord("COMPTEUR", "999", std::string("\xFE\xFE") + "041");
@@ -94,16 +41,6 @@ TEST_F(StartUpTest, StartUpEndsInSearchModeWithTheFocusOnTheCode) {
   EXPECT_FALSE(c->Txt_MontBaseRubSai.Visible());
   EXPECT_FALSE(c->Cmd_OK.Enabled());
   EXPECT_TRUE(c->Cmd_Ajouter.Enabled());
-}
-
-TEST_F(StartUpTest, AnOperatorWithoutFullRightsNeverSeesTheUpdatingButtons) {
-  db_->PutRecord("COMPTEUR", "999", std::string("\xFE\xFE") + "041");
-  rights_->SetDefaultLevel(1);
-  auto c = Start();
-  EXPECT_FALSE(c->Cmd_Ajouter.Visible());
-  EXPECT_FALSE(c->Cmd_OK.Visible());
-  EXPECT_FALSE(c->Cmd_Supprimer.Visible());
-  EXPECT_TRUE(c->Cmd_Sortir.Visible());
 }
 
 TEST_F(StartUpTest, SettingTheRightsTwiceQueriesTheScreenEachTime) {
@@ -130,14 +67,6 @@ TEST_F(StartUpTest, AFileThatCannotBeOpenedFailsInitForTheHost) {
   empty->TheDatabase(std::make_shared<NoFiles>());
   empty->DroitsUtilisateur(rights_);
   EXPECT_THROW(empty->Init(), ComponentError);
-}
-
-TEST_F(StartUpTest, TheTelemanagedFlagIsOfferedOnlyWhenAnAssociationNamesASystem) {
-  db_->PutRecord("COMPTEUR", "999", std::string("\xFE\xFE") + "041");
-  db_->PutRecord("ASSOCIATION", "A1", "X");
-  EXPECT_FALSE(Start()->Cac_telegere.Visible());
-  db_->PutRecord("ASSOCIATION", "A2", std::string(37, '\xFE') + "TG1");
-  EXPECT_TRUE(Start()->Cac_telegere.Visible());
 }
 
 TEST_F(StartUpTest, TearDownReleasesTheSharedObjectsOfEveryInstance) {

@@ -55,22 +55,6 @@ TEST_F(ValueFieldsTest, EveryKeyGoesToTheFilterUntouched) {
   EXPECT_EQ('5', keys[2]);
 }
 
-TEST_F(ValueFieldsTest, EachFieldIsFormattedWithItsOwnDigits) {
-  auto tools = Record();
-  c->Txt_MontBaseRubSai.SetText("12,5");
-  c->Txt_MontBaseRubSai_LostFocus();
-  c->Txt_MontTauxRubSai_LostFocus();
-  c->Txt_ValMontRubSai.SetText("7");
-  c->Txt_ValMontRubSai_LostFocus();
-  EXPECT_EQ(
-      "format Txt_MontBaseRubSai '12,5' 5 2;format Txt_MontTauxRubSai '0' 3 4;"
-      "format Txt_ValMontRubSai '7' 5 2;",
-      tools->calls);
-  EXPECT_EQ("12,50", c->Txt_MontBaseRubSai.Text());
-  EXPECT_EQ("0,0000", c->Txt_MontTauxRubSai.Text());
-  EXPECT_EQ("7,00", c->Txt_ValMontRubSai.Text());
-}
-
 TEST_F(ValueFieldsTest, AValueLongerThanTheFieldsFormatIsRefusedAndEmptied) {
   c->Txt_ValMontRubSai.SetText("123456");
   c->Txt_ValMontRubSai_LostFocus();

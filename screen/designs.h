@@ -17,7 +17,8 @@ std::unique_ptr<Surface> MakeDetailWindow(Screen& screen);
 // The entry screen's controls, in design order.
 #define TALVERO_ENTRY_CONTROLS(X)                                                                 \
   X(Cac_RubNePasFacturer)                                                                         \
-  X(Cac_RubNuit) X(Cac_PrevMaintien) X(Cac_CaractereAnnuel) X(Cac_telegere) X(Cdr_Modulation)     \
+  X(Cac_RubNuit)                                                                                  \
+  X(Cac_PrevMaintien) X(Cac_CaractereAnnuel) X(Cac_telegere) X(Cdr_Modulation)                    \
       X(Opt_Regularisation) X(Opt_Excluse) X(Opt_Incluse) X(Cdr_TypeHeures) X(Opt_HresSupp) X(    \
           Opt_HresCompl) X(Opt_HresNormales) X(Cbo_TypeFraisProf) X(Cmd_Annuler) X(Txt_CodRubSai) \
           X(Cdr_SigneRubSai) X(Opt_AjoutRubSai) X(Opt_DedRubSai) X(Cbo_TypTauxRubSai)             \
@@ -34,8 +35,9 @@ std::unique_ptr<Surface> MakeDetailWindow(Screen& screen);
                                                       X(Mnu_Aide) X(Mnu_Sommaire)
 
 // The detail window's controls.
-#define TALVERO_DETAIL_CONTROLS(X)                                                           \
-  X(Opt_Inclure)                                                                             \
-  X(Opt_Retire) X(Cmd_Retour) X(Cdr_Rubrique) X(Cmd_Gauche) X(Cmd_Droite) X(Lst_ListeRubSai) \
-      X(Lst_LibRubSai) X(Etq_ListeRubSai) X(Etq_Designation) X(Etq_CodLibRubSai) X(Etq_Base) \
-          X(Etq_Rubrique) X(Mnu_Aide) X(Mnu_Sommaire)
+#define TALVERO_DETAIL_CONTROLS(X)                                                              \
+  X(Opt_Inclure)                                                                                \
+  X(Opt_Retire)                                                                                 \
+  X(Cmd_Retour) X(Cdr_Rubrique) X(Cmd_Gauche) X(Cmd_Droite) X(Lst_ListeRubSai) X(Lst_LibRubSai) \
+      X(Etq_ListeRubSai) X(Etq_Designation) X(Etq_CodLibRubSai) X(Etq_Base) X(Etq_Rubrique)     \
+          X(Mnu_Aide) X(Mnu_Sommaire)
