@@ -3,36 +3,42 @@
 #include <gtest/gtest.h>
 
 #include "gateways/dba.h"
+#include "outside/tools_object.h"
 
 namespace talvero::outside {
 namespace {
 
-TEST(HelpObjectTest, RecordsCallsInOrder) {
+TEST(HelpObjectTest, RecordsCallsInOrderAndHandsRequestsToTheSink) {
   HelpObject help;
   help.DefinirClient(std::make_shared<DBAClient>());
+  help.AfficherAide("avant.htm", "", "", "");  // no sink yet: only recorded
+  std::string seen;
+  help.SetSink([&](const auto&... texts) { ((seen += texts + "|"), ...); });
   help.DefinirBase(nullptr);
   help.AfficherAide("RubriqueSaisie.htm", "0", "Aide", "");
   EXPECT_EQ(
-      "DefinirClient(object)\n"
-      "DefinirBase(none)\n"
+      "DefinirClient(object)\nAfficherAide(\"avant.htm\", \"\", \"\", \"\")\nDefinirBase(none)\n"
       "AfficherAide(\"RubriqueSaisie.htm\", \"0\", \"Aide\", \"\")",
       help.Journal());
-  EXPECT_NE(nullptr, help.Client());
-  EXPECT_EQ(nullptr, help.Base());
+  EXPECT_EQ("RubriqueSaisie.htm|0|Aide||", seen);
 }
 
-TEST(HelpObjectTest, ForwardsEachRequestToTheSink) {
-  HelpObject help;
-  help.AfficherAide("before.htm", "", "", "");  // no sink yet: only recorded
-  std::string seen;
-  help.SetSink([&](const std::string& page, const std::string& mode, const std::string& title,
-                   const std::string& extra) {
-    seen += page + "|" + mode + "|" + title + "|" + extra + ";";
-  });
-  help.AfficherAide("RubriqueSaisie.htm", "m", "t", "x");
-  help.DefinirBase(nullptr);
-  EXPECT_EQ("RubriqueSaisie.htm|m|t|x;", seen);
-  EXPECT_EQ(3u, help.Calls().size());
+// The library-wide instances: made once on first use, replaced by an installed object, made anew
+// once null is installed.
+TEST(SharedInstancesTest, InstalledObjectsReplaceTheDefaults) {
+  Outils& made = SharedOutils();
+  EXPECT_EQ(&made, &SharedOutils());
+  auto tools = std::make_shared<ToolsObject>();
+  auto help = std::make_shared<HelpObject>();
+  InstallOutils(tools);
+  InstallAide(help);
+  EXPECT_EQ(tools.get(), &SharedOutils());
+  EXPECT_EQ(help.get(), &SharedAide());
+  InstallOutils(nullptr);
+  InstallAide(nullptr);
+  EXPECT_NE(tools.get(), dynamic_cast<ToolsObject*>(&SharedOutils()));
+  EXPECT_NE(nullptr, dynamic_cast<ToolsObject*>(&SharedOutils()));
+  EXPECT_NE(nullptr, dynamic_cast<HelpObject*>(&SharedAide()));
 }
 
 }  // namespace
