@@ -46,6 +46,11 @@ class Scenario {
   // Called with each command just before it runs (the --verbose narration).
   std::function<void(const Command&)> before_line;
 
+  // The control once `init` has run (nullptr before), and its screen: for tests that wire
+  // handlers of their own between two Play calls.
+  Ctr_Talvero* Control() const { return control_.get(); }
+  screen::Screen& GetScreen() { return screen_; }
+
  private:
   // Thrown by the command being played to stop the file; caught by RunLine, never let out of it,
   // so it never travels through the control's own handlers.
