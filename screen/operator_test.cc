@@ -2,29 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "screen/designs.h"
-#include "screen/display.h"
+#include "screen/screen_fixture.h"
 
 namespace talvero::screen {
 namespace {
 
-class OperatorTest : public ::testing::Test {
- protected:
-  OperatorTest() : screen_(display_), surface_(MakeEntryScreen(screen_)), op_(screen_) {}
-  Control& C(const char* name) { return surface_->Get(name); }
-  void Spy(Control& c) {
-    c.OnChange = [this, &c] { log_ += c.Name() + ".Change;"; };
-    c.OnClick = [this, &c] { log_ += c.Name() + ".Click;"; };
-    c.OnLostFocus = [this, &c] { log_ += c.Name() + ".LostFocus;"; };
-    c.OnGotFocus = [this, &c] { log_ += c.Name() + ".GotFocus;"; };
-  }
-
-  HeadlessDisplay display_;
-  Screen screen_;
-  std::unique_ptr<Surface> surface_;
-  Operator op_;
-  std::string log_;
-};
+using OperatorTest = ScreenFixture;
 
 TEST_F(OperatorTest, TypingRaisesKeyPressThenAddsTheCharacterUnlessSwallowed) {
   Control& code = C("Txt_CodRubSai");
