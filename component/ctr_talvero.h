@@ -102,6 +102,7 @@ class Ctr_Talvero {
   // Commands.
   void Cmd_Ajouter_Click();
   void Cmd_Annuler_Click();
+  void Cmd_Supprimer_Click();
   void Opt_Excluse_Click();
   void Opt_Incluse_Click();
   void Opt_Regularisation_Click();
