@@ -11,7 +11,9 @@ namespace talvero {
 Ctr_Talvero::Ctr_Talvero(screen::Screen& screen)
     : screen_(screen),
       surface_(screen::MakeEntryScreen(screen)),
-      detail_(screen::MakeDetailWindow(screen)) TALVERO_ENTRY_CONTROLS(TALVERO_BIND_CONTROL) {
+      detail_(screen::MakeDetailWindow(screen)),
+      frm_detail_(std::make_unique<Frm_Detail>(*detail_))
+          TALVERO_ENTRY_CONTROLS(TALVERO_BIND_CONTROL) {
   WireEntryScreen();
 }
 

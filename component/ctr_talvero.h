@@ -13,6 +13,7 @@
 #include <string>
 
 #include "component/variables.h"
+#include "detail_window/frm_detail.h"
 #include "gateways/dba.h"
 #include "gateways/rights.h"
 #include "gateways/tools.h"
@@ -65,6 +66,7 @@ class Ctr_Talvero {
   std::optional<FieldView> Field(const std::string& name) const;
   screen::Screen& GetScreen() const { return screen_; }
   screen::Surface& DetailWindow() { return *detail_; }
+  Frm_Detail& Detail() { return *frm_detail_; }
 
   // ---- Event handlers of the entry screen.
   // Finding an item.
@@ -103,6 +105,7 @@ class Ctr_Talvero {
   void Cmd_Ajouter_Click();
   void Cmd_Annuler_Click();
   void Cmd_Supprimer_Click();
+  void Cmd_DetailRubSai_Click();
   void Opt_Excluse_Click();
   void Opt_Incluse_Click();
   void Opt_Regularisation_Click();
@@ -156,6 +159,7 @@ class Ctr_Talvero {
   screen::Screen& screen_;
   std::unique_ptr<screen::Surface> surface_;
   std::unique_ptr<screen::Surface> detail_;
+  std::unique_ptr<Frm_Detail> frm_detail_;
 
  public:
   // The entry screen's controls by name.

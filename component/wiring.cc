@@ -40,6 +40,7 @@ void Ctr_Talvero::WireEntryScreen() {
   Cmd_Ajouter.OnClick = [this] { Cmd_Ajouter_Click(); };
   Cmd_Annuler.OnClick = [this] { Cmd_Annuler_Click(); };
   Cmd_Supprimer.OnClick = [this] { Cmd_Supprimer_Click(); };
+  Cmd_DetailRubSai.OnClick = [this] { Cmd_DetailRubSai_Click(); };
   Opt_Excluse.OnClick = [this] { Opt_Excluse_Click(); };
   Opt_Incluse.OnClick = [this] { Opt_Incluse_Click(); };
   Opt_Regularisation.OnClick = [this] { Opt_Regularisation_Click(); };

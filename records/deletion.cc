@@ -28,9 +28,8 @@ int LeadingNumber(const std::string& code) {
 void Ctr_Talvero::Cmd_Supprimer_Click() {
   if (ModeCreation == 1) return;
   screen_.Beep();
-  const std::string question = RubSupprimee
-                                   ? "Etes-vous sûr de vouloir réactiver cette rubrique ?"
-                                   : "Etes-vous sûr de vouloir supprimer cette rubrique ?";
+  const std::string question = RubSupprimee ? "Etes-vous sûr de vouloir réactiver cette rubrique ?"
+                                            : "Etes-vous sûr de vouloir supprimer cette rubrique ?";
   if (MsgBox(question, 52) == screen::kAnswerNo) return;
   if (LeadingNumber(Txt_CodRubSai.Text()) >= kFirstReservedCode &&
       !SharedOutils().EstUtilisateur("OrVanel")) {

@@ -12,11 +12,11 @@ namespace {
 class ScenarioTest : public ::testing::Test {
  protected:
   ScenarioTest() : scenario_(store::SqliteDatabase::Open(":memory:"), false, out_) {
-    EXPECT_EQ("passed", Play("db COMPTEUR 999 3=\"041\"\ninit\n"));
+    EXPECT_EQ("passed", Play("db COMPTEUR 999 3=\"041\"\n"
+                             "db RUBSAISIE 003 \"SALAIRE DE BASE^5\"\ninit\n"));
     Ctr_Talvero& control = *scenario_.Control();
     screen::Screen& screen = scenario_.GetScreen();
     control.Cmd_Ajouter.OnClick = [&control, &screen] {
-      control.DetailWindow().Get("Lst_ListeRubSai").AddItem("003 SALAIRE DE BASE");
       screen.ShowModal(control.DetailWindow());
       while (screen.MsgBox("Encore ?", 52, "Message ORVANEL") != screen::kAnswerYes) continue;
     };
@@ -44,7 +44,9 @@ TEST_F(ScenarioTest, TheHandlerWaitsWhileTheFollowingLinesActOnTheWindow) {
                            "select Lst_ListeRubSai 0\n"
                            "expect Frm_Detail.Lst_ListeRubSai.Selected(0) = true\n"
                            "expect Lst_ListeRubSai.List(0) = \"003 SALAIRE DE BASE\"\n"
-                           "close Frm_Detail\n"
+                           "close Frm_Detail\n"  // refused until Cmd_Retour accepts
+                           "click Cmd_Gauche\n"
+                           "click Cmd_Retour\n"
                            "expect unload Frm_Detail\n"
                            "expect message \"Encore ?\"\n"
                            "expect message 52 \"Message ORVANEL\" \"Encore ?\"\n"));

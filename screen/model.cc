@@ -203,11 +203,14 @@ bool Screen::Operable(const Surface& surface) const {
   return top == nullptr || top == &surface;
 }
 
+void Screen::Load(Surface& window) {
+  if (window.Loaded()) return;
+  window.SetLoaded(true);
+  if (window.OnLoad) window.OnLoad();
+}
+
 void Screen::ShowModal(Surface& window) {
-  if (!window.Loaded()) {
-    window.SetLoaded(true);
-    if (window.OnLoad) window.OnLoad();
-  }
+  Load(window);
   if (!window.Loaded()) return;  // the Load handler unloaded it again
   Control* previous = focused_;
   modal_.push_back(&window);
@@ -225,7 +228,9 @@ void Screen::ShowModal(Surface& window) {
     display_.WindowUnloaded(window.Name());
   }
   if (focused_ && &focused_->GetSurface() == &window) focused_ = nullptr;
-  if (previous && previous->CanTakeFocus() && focused_ == nullptr) focused_ = previous;
+  // The focus goes back where it was, even while the caller still has its screen disabled.
+  if (previous && focused_ == nullptr && previous->Visible() && previous->Enabled())
+    focused_ = previous;
 }
 
 bool Screen::Unload(Surface& window) {

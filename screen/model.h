@@ -179,6 +179,8 @@ class Screen {
   void DoEvents();
   int MousePointer() const { return mouse_pointer_; }
   void SetMousePointer(int pointer) { mouse_pointer_ = pointer; }
+  // Loads the window if it is not loaded yet: its Load handler runs.
+  void Load(Surface& window);
   // Loads the window if needed (its Load handler runs), shows it modally and returns once it is
   // unloaded. The modal loop is the driver's (the replay tool's script, the toolkit's event loop).
   void ShowModal(Surface& window);
