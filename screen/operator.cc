@@ -49,12 +49,6 @@ std::string DropLastChar(const std::string& text) {
   return text.substr(0, end);
 }
 
-Control& Operator::FocusedOrFail() {
-  Control* c = screen_.Focused();
-  if (!c) throw OperatorError("no control has the focus");
-  return *c;
-}
-
 void Operator::Focus(Control& control) {
   if (!control.CanTakeFocus()) throw OperatorError(control.Name() + " cannot take the focus");
   screen_.OperatorFocus(control);
@@ -98,20 +92,22 @@ void Operator::PressKey(Control& target, int code) {
 
 void Operator::Type(const std::string& text) {
   // Each character is its own key event: the focus may move between two of them.
+  // With no control holding the focus (a handler hid or disabled it), keys go nowhere, as on a
+  // real screen.
   for (char32_t c : DecodeUtf8(text)) {
-    PressKey(FocusedOrFail(), static_cast<int>(c));
+    if (Control* target = screen_.Focused()) PressKey(*target, static_cast<int>(c));
     screen_.DoEvents();
   }
 }
 
 void Operator::Key(int code) {
-  PressKey(FocusedOrFail(), code);
+  if (Control* target = screen_.Focused()) PressKey(*target, code);
   screen_.DoEvents();
 }
 
 void Operator::Paste(const std::string& text) {
-  Control& target = FocusedOrFail();
-  screen_.Guard([&] { target.SetText(text); });
+  Control* target = screen_.Focused();
+  if (target) screen_.Guard([&] { target->SetText(text); });
   screen_.DoEvents();
 }
 

@@ -30,7 +30,8 @@ class Operator {
   // Moves the focus to the next control of the surface's focus order that can take it.
   void Tab();
   // Types each character (UTF-8) into the focused control: KeyPress, then the character of the
-  // resulting code is added to the text unless it was swallowed.
+  // resulting code is added to the text unless it was swallowed. Keys typed while no control has
+  // the focus go nowhere.
   void Type(const std::string& text);
   // One key: Enter adds nothing, Backspace removes the last character.
   void Key(int code);
@@ -50,7 +51,6 @@ class Operator {
   void Settle() { screen_.DoEvents(); }
 
  private:
-  Control& FocusedOrFail();
   void PressKey(Control& target, int code);
   Screen& screen_;
 };
