@@ -104,6 +104,10 @@ class Ctr_Talvero {
   // Commands.
   void Cmd_Ajouter_Click();
   void Cmd_Annuler_Click();
+  // OK: the save command's own checks, then the write; on a refusal the item stays on screen.
+  void Cmd_OK_Click();
+  // Sortir: offers to save unsaved changes, then sets W_Sortir and unloads the host window.
+  void Cmd_Sortir_Click();
   void Cmd_Supprimer_Click();
   void Cmd_DetailRubSai_Click();
   void Opt_Excluse_Click();

@@ -39,6 +39,8 @@ void Ctr_Talvero::WireEntryScreen() {
 
   Cmd_Ajouter.OnClick = [this] { Cmd_Ajouter_Click(); };
   Cmd_Annuler.OnClick = [this] { Cmd_Annuler_Click(); };
+  Cmd_OK.OnClick = [this] { Cmd_OK_Click(); };
+  Cmd_Sortir.OnClick = [this] { Cmd_Sortir_Click(); };
   Cmd_Supprimer.OnClick = [this] { Cmd_Supprimer_Click(); };
   Cmd_DetailRubSai.OnClick = [this] { Cmd_DetailRubSai_Click(); };
   Opt_Excluse.OnClick = [this] { Opt_Excluse_Click(); };
