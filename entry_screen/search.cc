@@ -18,7 +18,6 @@ namespace {
 // The label list is searched in upper case; from "{" on the keys are accented lower-case letters
 // (and a few signs) that would never match.
 constexpr int kFirstRefusedLabelKey = 123;
-constexpr int kFirstReservedCode = 800;
 constexpr size_t kCodeLength = 3;
 
 bool IsDeletedLabel(const std::string& label) {
@@ -33,16 +32,6 @@ size_t CharCount(const std::string& text) {
 std::string PaddedCode(const std::string& text) {
   size_t length = CharCount(text);
   return length < kCodeLength ? std::string(kCodeLength - length, '0') + text : text;
-}
-
-// The number a code starts with (a typed special key ends it), as the reserved-range test needs.
-int LeadingNumber(const std::string& code) {
-  int value = 0;
-  for (char c : code) {
-    if (c < '0' || c > '9') break;
-    value = value * 10 + (c - '0');
-  }
-  return value;
 }
 
 int RowCount(const DynArrayPtr& list) {
@@ -209,7 +198,7 @@ void Ctr_Talvero::Txt_CodRubSai_Change() {
     } else if (ModeCreation == 1) {
       Afficher();
       Cmd_Ajouter.SetEnabled(false);
-    } else if (LeadingNumber(code) < kFirstReservedCode) {
+    } else if (records::CodeNumber(code) < records::kFirstReservedCode) {
       MsgBox("Cette rubrique de saisie n'existe pas.", 48);
       Txt_CodRubSai.SetText("");
       Cbo_LibRubSai.SetText("");

@@ -140,6 +140,15 @@ std::string TextOfLetter(const std::vector<LetterCode>& table, const std::string
   return "";
 }
 
+int CodeNumber(const std::string& code) {
+  int value = 0;
+  for (char c : code) {
+    if (c < '0' || c > '9') break;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
 bool IsComponentBase(const std::string& base_type_text) {
   return base_type_text.compare(0, 10, "Composante") == 0;
 }

@@ -13,11 +13,30 @@ namespace talvero::records {
 
 // Attribute numbers of a RUBSAISIE record.
 enum Attr : int {
-  kLibelle = 1, kChampApplication = 2, kTypeAvantageNature = 3, kAutomatique = 4, kSigne = 5,
-  kTypeBase = 6, kBase = 7, kTypeTaux = 8, kTaux = 9, kTypeMontant = 10, kMontant = 11,
-  kCompteDebit = 12, kCompteCredit = 13, kSensDetail = 14, kRubriquesDetail = 15,
-  kModulation = 16, kTypeFraisProf = 17, kSupprimee = 18, kTypeHeures = 19, kTelegeree = 20,
-  kCaractereAnnuel = 21, kPrevoyanceMaintien = 22, kTravailNuit = 23, kNePasFacturer = 24,
+  kLibelle = 1,
+  kChampApplication = 2,
+  kTypeAvantageNature = 3,
+  kAutomatique = 4,
+  kSigne = 5,
+  kTypeBase = 6,
+  kBase = 7,
+  kTypeTaux = 8,
+  kTaux = 9,
+  kTypeMontant = 10,
+  kMontant = 11,
+  kCompteDebit = 12,
+  kCompteCredit = 13,
+  kSensDetail = 14,
+  kRubriquesDetail = 15,
+  kModulation = 16,
+  kTypeFraisProf = 17,
+  kSupprimee = 18,
+  kTypeHeures = 19,
+  kTelegeree = 20,
+  kCaractereAnnuel = 21,
+  kPrevoyanceMaintien = 22,
+  kTravailNuit = 23,
+  kNePasFacturer = 24,
 };
 
 // The marker appended to the label of a deleted item in every label list (never stored).
@@ -45,6 +64,11 @@ std::optional<std::string> LetterOfText(const std::vector<LetterCode>& table,
 // Code to text: "" when the code is outside the table.
 std::string TextOfCode(const std::vector<std::string>& texts, int code);
 std::string TextOfLetter(const std::vector<LetterCode>& table, const std::string& letter);
+
+// Codes 800 to 999 belong to the maker's own users.
+inline constexpr int kFirstReservedCode = 800;
+// The number a code starts with, as the reserved-range tests read it ("850" -> 850, "8*1" -> 8).
+int CodeNumber(const std::string& code);
 
 // A base type is a component type when the first ten characters of its text are "Composante".
 bool IsComponentBase(const std::string& base_type_text);

@@ -9,21 +9,7 @@
 #include "screen/display.h"
 
 namespace talvero {
-namespace {
-
-constexpr int kFirstReservedCode = 800;
-
-// The number the code starts with, as the reserved-range test reads it.
-int LeadingNumber(const std::string& code) {
-  int value = 0;
-  for (char c : code) {
-    if (c < '0' || c > '9') break;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void Ctr_Talvero::Cmd_Supprimer_Click() {
   if (ModeCreation == 1) return;
@@ -31,7 +17,7 @@ void Ctr_Talvero::Cmd_Supprimer_Click() {
   const std::string question = RubSupprimee ? "Etes-vous sûr de vouloir réactiver cette rubrique ?"
                                             : "Etes-vous sûr de vouloir supprimer cette rubrique ?";
   if (MsgBox(question, 52) == screen::kAnswerNo) return;
-  if (LeadingNumber(Txt_CodRubSai.Text()) >= kFirstReservedCode &&
+  if (records::CodeNumber(Txt_CodRubSai.Text()) >= records::kFirstReservedCode &&
       !SharedOutils().EstUtilisateur("OrVanel")) {
     MsgBox("Vous n'êtes pas autorisé à supprimer cette rubrique.", 48);
     return;

@@ -18,21 +18,10 @@ namespace {
 using namespace records;
 
 constexpr int kStyleExclamation = 48;
-constexpr int kFirstReservedCode = 800;
 // The counter hands out codes up to 799: a counter at 799 would give 800, a code of the maker.
-constexpr long kLastCounterAccepted = kFirstReservedCode - 2;
+constexpr long kLastCounterAccepted = records::kFirstReservedCode - 2;
 constexpr const char* kCounterId = "999";
 constexpr int kCounterAttr = 3;
-
-// The number the code starts with, as the reserved-range test reads it.
-int LeadingNumber(const std::string& code) {
-  int value = 0;
-  for (char c : code) {
-    if (c < '0' || c > '9') break;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
 
 // The last code handed out, when the counter holds a whole number ("041", " 41").
 std::optional<long> CounterValue(const std::string& text) {
@@ -233,7 +222,8 @@ void Ctr_Talvero::Ecrire_Donnees() {
     EnrRubSaisie = item;
   } else {
     if (!Txt_CodRubSai.Text().empty() &&
-        LeadingNumber(Txt_CodRubSai.Text()) >= kFirstReservedCode && !ChangeAllowed(*this)) {
+        records::CodeNumber(Txt_CodRubSai.Text()) >= records::kFirstReservedCode &&
+        !ChangeAllowed(*this)) {
       ErreurSaisie = true;
       MsgBox("Vous ne pouvez pas modifier cette rubrique.", kStyleExclamation);
       return;
