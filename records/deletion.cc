@@ -9,7 +9,6 @@
 #include "screen/display.h"
 
 namespace talvero {
-namespace {}  // namespace
 
 void Ctr_Talvero::Cmd_Supprimer_Click() {
   if (ModeCreation == 1) return;
