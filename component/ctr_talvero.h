@@ -117,6 +117,24 @@ class Ctr_Talvero {
   void UserControl_MouseDown(int& Button, int& Shift, float& x, float& y);
   // Modes.
   void Appliquer_Droits();
+  // Accounts. Each side passes its own pair (number field, label combo) to the shared procedures;
+  // they do nothing while ComptesActifs is false (the seven accounting controls stay disabled).
+  void Txt_DebitRubSai_KeyPress(int& KeyAscii);
+  void Txt_CreditRubSai_KeyPress(int& KeyAscii);
+  void Txt_DebitRubSai_Lostfocus();
+  void Txt_CreditRubSai_LostFocus();
+  void Txt_DebitRubSai_Change();
+  void Txt_CreditRubSai_Change();
+  void Cbo_DebitRubSai_Click();
+  void Cbo_CreditRubSai_Click();
+  void Cbo_DebitRubSai_Change();
+  void Cbo_CreditRubSai_Change();
+  void Cbo_DebitRubSai_KeyPress(int& KeyAscii);
+  void Cbo_CreditRubSai_KeyPress(int& KeyAscii);
+  void Cbo_DebitRubSai_LostFocus();
+  void Cbo_CreditRubSai_LostFocus();
+  void Cbo_DebitRubSai_GotFocus();
+  void Cbo_CreditRubSai_GotFocus();
 
   // ---- Fields of the control shared by several procedures, in declaration order.
   int16_t ModeCreation = 0;
@@ -133,6 +151,9 @@ class Ctr_Talvero {
   bool CreationReservee = false;
   std::string PrefixeCompte;
   DynArrayPtr ListeComptes;
+  // True while a number field is emptying its label combo, so that the combo's Change does not
+  // empty the number field in return.
+  bool VidageAuto = false;
   std::string ToucheSpeciale;
   int32_t CodeToucheSpeciale = 0;
   std::shared_ptr<ProfilDroits> DroitsOperateur;
@@ -157,6 +178,14 @@ class Ctr_Talvero {
   void Ouvrir_Fichiers();  // module Procedure
   void Fermer_Fichiers();  // module Procedure
   void WireEntryScreen();  // connects the controls' events to the handlers
+  // The accounts' shared procedures: key filter and search trigger, the reaction to a change of
+  // the number, the two searches, a pick in the label combo and a change of its text.
+  void Touche_Compte(screen::Control& numero, int& KeyAscii, screen::Control& libelle);
+  void Controler_Compte(screen::Control& numero, screen::Control& libelle);
+  void Chercher_CompteNumero(screen::Control& numero, screen::Control& libelle);
+  void Chercher_CompteLibelle(screen::Control& numero, screen::Control& libelle);
+  void Choisir_Compte(screen::Control& libelle, screen::Control& numero);
+  void Effacer_Compte(screen::Control& libelle, screen::Control& numero);
   // The screen services.
   int MsgBox(const std::string& text, int style, const std::string& title = "Message ORVANEL");
 

@@ -52,6 +52,7 @@ std::optional<FieldView> Ctr_Talvero::Field(const std::string& name) const {
       {"EnrCompte", [&] { return Record(EnrCompte); }},
       {"ListeRubriques", [&] { return Record(ListeRubriques); }},
       {"ListeComptes", [&] { return Record(ListeComptes); }},
+      {"VidageAuto", [&] { return Boolean(VidageAuto); }},
       {"FermetureAutorisee", [&] { return Integer(frm_detail_->FermetureAutorisee); }},
   };
   auto it = fields.find(name);

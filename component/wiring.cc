@@ -37,6 +37,23 @@ void Ctr_Talvero::WireEntryScreen() {
   Txt_MontTauxRubSai.OnLostFocus = [this] { Txt_MontTauxRubSai_LostFocus(); };
   Txt_ValMontRubSai.OnLostFocus = [this] { Txt_ValMontRubSai_LostFocus(); };
 
+  Txt_DebitRubSai.OnKeyPress = [this](int& k) { Txt_DebitRubSai_KeyPress(k); };
+  Txt_CreditRubSai.OnKeyPress = [this](int& k) { Txt_CreditRubSai_KeyPress(k); };
+  Txt_DebitRubSai.OnLostFocus = [this] { Txt_DebitRubSai_Lostfocus(); };
+  Txt_CreditRubSai.OnLostFocus = [this] { Txt_CreditRubSai_LostFocus(); };
+  Txt_DebitRubSai.OnChange = [this] { Txt_DebitRubSai_Change(); };
+  Txt_CreditRubSai.OnChange = [this] { Txt_CreditRubSai_Change(); };
+  Cbo_DebitRubSai.OnClick = [this] { Cbo_DebitRubSai_Click(); };
+  Cbo_CreditRubSai.OnClick = [this] { Cbo_CreditRubSai_Click(); };
+  Cbo_DebitRubSai.OnChange = [this] { Cbo_DebitRubSai_Change(); };
+  Cbo_CreditRubSai.OnChange = [this] { Cbo_CreditRubSai_Change(); };
+  Cbo_DebitRubSai.OnKeyPress = [this](int& k) { Cbo_DebitRubSai_KeyPress(k); };
+  Cbo_CreditRubSai.OnKeyPress = [this](int& k) { Cbo_CreditRubSai_KeyPress(k); };
+  Cbo_DebitRubSai.OnLostFocus = [this] { Cbo_DebitRubSai_LostFocus(); };
+  Cbo_CreditRubSai.OnLostFocus = [this] { Cbo_CreditRubSai_LostFocus(); };
+  Cbo_DebitRubSai.OnGotFocus = [this] { Cbo_DebitRubSai_GotFocus(); };
+  Cbo_CreditRubSai.OnGotFocus = [this] { Cbo_CreditRubSai_GotFocus(); };
+
   Cmd_Ajouter.OnClick = [this] { Cmd_Ajouter_Click(); };
   Cmd_Annuler.OnClick = [this] { Cmd_Annuler_Click(); };
   Cmd_OK.OnClick = [this] { Cmd_OK_Click(); };
