@@ -1,10 +1,11 @@
 # make demo: install what is missing, build, run the main job.
 # make test: install what is missing, build, run every test and scenario.
+# make bench: times the store and the screen against bare SQLite (data cached in $(BUILD)/bench-data).
 BUILD ?= build
-PACKAGES := g++ cmake make libgtest-dev libsqlite3-dev
+PACKAGES := g++ cmake make libgtest-dev libsqlite3-dev libbenchmark-dev
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test demo clean
+.PHONY: all deps build test demo clean bench
 
 all: build
 
@@ -25,6 +26,11 @@ test: build
 
 demo: build
 	$(BUILD)/talvero-replay --verbose demo/*.scn
+
+bench: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target talvero-bench
+	$(BUILD)/talvero-bench $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD)

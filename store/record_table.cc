@@ -224,6 +224,18 @@ void RecordTable::Put(const std::string& file, const std::string& id, const std:
   if (sqlite3_changes(db_) == 0) RequireFile(file);
 }
 
+void RecordTable::PutMany(const std::string& file,
+                          const std::vector<std::pair<std::string, std::string>>& records) {
+  Execute("BEGIN IMMEDIATE");
+  try {
+    for (const auto& [id, text] : records) Put(file, id, text);
+    Execute("COMMIT");
+  } catch (...) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
 std::optional<std::string> RecordTable::Get(const std::string& file, const std::string& id) {
   std::lock_guard lock(mutex_);
   {

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "store/query.h"
@@ -43,6 +44,9 @@ class RecordTable {
   void Put(const std::string& file, const std::string& id, const std::string& text);
   std::optional<std::string> Get(const std::string& file, const std::string& id);
   bool Delete(const std::string& file, const std::string& id);
+  // Stores many records in one transaction, for tools that load a whole file at once.
+  void PutMany(const std::string& file,
+               const std::vector<std::pair<std::string, std::string>>& records);
 
   // Calls visit(id, text) for every record of the file in the access range, all read from one
   // snapshot of the database. Does not check that the file exists.

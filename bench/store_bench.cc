@@ -1,0 +1,364 @@
+// talvero-bench: the time of each query the screen sends and of each operator event, against
+// bare SQLite answering the same query from the same data with the best index (the floor),
+// measured in the same run. Prints one table (operation, ours, floor, ratio) and the peak memory
+// after each chart size.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/bench_data.h"
+#include "bench/floor.h"
+#include "component/ctr_talvero.h"
+#include "outside/rights_object.h"
+#include "screen/display.h"
+#include "screen/model.h"
+#include "screen/operator.h"
+#include "store/sqlite_store.h"
+
+namespace talvero::bench {
+namespace {
+
+struct Settings {
+  std::vector<int64_t> sizes = {10000, 100000, 1000000};
+  std::string data_folder;
+  int repetitions = 5;
+  double min_time = 0.05;
+};
+
+// Keeps the median of every benchmark, by name.
+class MedianReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.aggregate_name == "median" ||
+          (run.run_type == Run::RT_Iteration && run.repetitions <= 1))
+        medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+    }
+  }
+  std::map<std::string, double> medians;  // microseconds
+};
+
+struct TableRow {
+  std::string size;
+  std::string operation;
+  std::string ours;
+  std::string floor;  // empty: no floor
+};
+
+std::string Grouped(int64_t n) {
+  std::string digits = std::to_string(n), text;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text += ' ';
+    text += digits[i];
+  }
+  return text;
+}
+
+std::string Request(const std::string& sentence, const std::string& file,
+                    const std::string& wanted) {
+  return sentence + kAttrMark + file + kAttrMark + wanted;
+}
+
+[[noreturn]] void Fail(const std::string& text) {
+  std::fprintf(stderr, "talvero-bench: %s\n", text.c_str());
+  std::exit(1);
+}
+
+// The control on a headless screen over the store, with full rights, as a host would start it.
+struct ScreenRig {
+  explicit ScreenRig(std::shared_ptr<DBADatabase> database) : db(std::move(database)) {}
+  void Start() {
+    // The control's globals are shared: the old control is torn down before the new one starts.
+    control.reset();
+    control = std::make_unique<Ctr_Talvero>(screen);
+    control->TheDatabase(db);
+    control->TheClient(std::make_shared<DBAClient>());
+    control->DroitsUtilisateur(rights);
+    control->Init();
+    screen.DoEvents();
+  }
+  // What the operator saw since the last call.
+  std::string Seen() {
+    std::string seen;
+    for (const screen::LoggedEvent& e : display.Pending()) seen += e.Describe() + "\n";
+    display.Pending().clear();
+    return seen;
+  }
+  // Back to search mode (Annuler when an item is on screen) with the full label list, the focus
+  // in the code field.
+  void SearchMode() {
+    if (control->Cmd_Annuler.Enabled()) op.Click(control->Cmd_Annuler);
+    control->Remplir_RubSaisie();
+    op.Focus(control->Txt_CodRubSai);
+  }
+  void ShowItem(const std::string& code) {
+    SearchMode();
+    op.Type(code);
+  }
+
+  screen::HeadlessDisplay display;
+  screen::Screen screen{display};
+  screen::Operator op{screen};
+  std::shared_ptr<DBADatabase> db;
+  std::shared_ptr<outside::ConfiguredRights> rights = std::make_shared<outside::ConfiguredRights>();
+  std::unique_ptr<Ctr_Talvero> control;
+};
+
+class Bench {
+ public:
+  explicit Bench(const Settings& settings) : settings_(settings) {}
+
+  void RunSize(const DataSet& set) {
+    size_ = Grouped(set.accounts);
+    auto db = store::SqliteDatabase::Open(set.store_path);
+    Floor floor(set.floor_path);
+    pending_.clear();
+
+    std::string digits = NumberPrefixFor(set.accounts);
+    std::string label = LabelPrefixFor(set.accounts);
+    QueryPair(*db, "account search by number prefix (" + digits + ")",
+              Request("SSELECT PLANCOMPTABLE AVEC @ID = \"" + kAccountPrefix + digits + "]\" PAR 1",
+                      "PLANCOMPTABLE", "0 1"),
+              [&floor, id = kAccountPrefix + digits] { return floor.AccountsByNumber(id); });
+    QueryPair(
+        *db, "account search by label prefix (" + label + ")",
+        Request("SSELECT PLANCOMPTABLE AVEC 1 = \"" + label + "]\" PAR 1", "PLANCOMPTABLE", "0 1"),
+        [&floor, label] { return floor.AccountsByLabel(label); });
+    QueryPair(*db, "full label list of 999 items",
+              Request("SSELECT RUBSAISIE PAR 1", "RUBSAISIE", "0 1 18"),
+              [&floor] { return floor.ItemList(); });
+    QueryPair(*db, "label search over items (PRIME)",
+              Request("SSELECT RUBSAISIE AVEC 1 = \"PRIME]\" PAR 1", "RUBSAISIE", "0 1 18"),
+              [&floor] { return floor.ItemsByLabel("PRIME"); });
+    DurableWrite(*db, floor);
+    ScreenRig rig(db);
+    OperatorEvents(rig);
+
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::ClearRegisteredBenchmarks();
+    for (auto& [operation, ours, floor_name] : pending_) {
+      auto median = [&](const std::string& name) {
+        auto found = reporter.medians.find(name);
+        return found == reporter.medians.end() ? -1.0 : found->second;
+      };
+      rows_.push_back({size_, operation, Micro(median(ours)),
+                       floor_name.empty() ? "" : Micro(median(floor_name))});
+      ratios_.push_back(floor_name.empty() ? 0 : median(ours) / median(floor_name));
+    }
+    rig.control.reset();
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    memory_.push_back("peak RSS after " + size_ +
+                      " accounts: " + std::to_string(usage.ru_maxrss / 1024) + " MB");
+  }
+
+  void PrintTable() const {
+    std::printf(
+        "\n| accounts | operation | ours (us) | floor (us) | ratio |\n|---|---|---|---|---|\n");
+    for (size_t i = 0; i < rows_.size(); ++i) {
+      const TableRow& row = rows_[i];
+      char ratio[32] = "-";
+      if (!row.floor.empty()) std::snprintf(ratio, sizeof ratio, "%.2fx", ratios_[i]);
+      std::printf("| %s | %s | %s | %s | %s |\n", row.size.c_str(), row.operation.c_str(),
+                  row.ours.c_str(), row.floor.empty() ? "-" : row.floor.c_str(), ratio);
+    }
+    std::printf("\n");
+    for (const std::string& line : memory_) std::printf("%s\n", line.c_str());
+  }
+
+ private:
+  static std::string Micro(double us) {
+    char text[32];
+    std::snprintf(text, sizeof text, us < 10 ? "%.2f" : us < 100 ? "%.1f" : "%.0f", us);
+    return text;
+  }
+
+  void Register(const std::string& name, std::function<void(benchmark::State&)> body) {
+    benchmark::RegisterBenchmark(name.c_str(), [body](benchmark::State& state) { body(state); })
+        ->Unit(benchmark::kMicrosecond)
+        ->Repetitions(settings_.repetitions)
+        ->ReportAggregatesOnly(true)
+        ->MinTime(settings_.min_time);
+  }
+
+  // Ours and the floor, after checking that both give the same bytes.
+  void QueryPair(DBADatabase& db, const std::string& operation, const std::string& request,
+                 std::function<std::string()> floor_query) {
+    int32_t count = 0;
+    std::string ours_text = db.DBQuery(request, "", count)->Get();
+    std::string floor_text = floor_query();
+    if (ours_text != floor_text || ours_text.empty()) {
+      Fail(operation + ": the store's result differs from the floor's (" +
+           std::to_string(ours_text.size()) + " bytes against " +
+           std::to_string(floor_text.size()) + ")");
+    }
+    std::string ours = size_ + "/ours/" + operation, floor = size_ + "/floor/" + operation;
+    Register(ours, [&db, request](benchmark::State& state) {
+      int32_t count = 0;
+      for (auto _ : state) benchmark::DoNotOptimize(db.DBQuery(request, "", count));
+    });
+    Register(floor, [floor_query](benchmark::State& state) {
+      for (auto _ : state) benchmark::DoNotOptimize(floor_query());
+    });
+    pending_.push_back({operation + " [" + std::to_string(count) + " rows]", ours, floor});
+  }
+
+  // The same item written again with its own text: the data stays as it was.
+  void DurableWrite(DBADatabase& db, Floor& floor) {
+    constexpr int kItem = 998;
+    std::string ours = size_ + "/ours/write", floor_name = size_ + "/floor/write";
+    DynArrayPtr record = db.DBOpen("RUBSAISIE")->DBRead(ItemId(kItem));
+    if (record->Get() != ItemText(kItem)) Fail("item 998 does not hold its text");
+    Register(ours, [record](benchmark::State& state) {
+      for (auto _ : state) record->DBWrite();
+    });
+    Register(floor_name, [&floor](benchmark::State& state) {
+      std::string id = ItemId(kItem), label = ItemLabel(kItem), deleted = ItemDeleted(kItem),
+                  body = ItemText(kItem);
+      for (auto _ : state) floor.WriteItem(id, label, deleted, body);
+    });
+    pending_.push_back({"durable write of one item", ours, floor_name});
+  }
+
+  void OperatorEvents(ScreenRig& rig) {
+    rig.Start();
+    if (!rig.Seen().empty()) Fail("Init reported something");
+    const std::string code = "123";
+    const std::string label = ItemLabel(123);
+    rig.ShowItem(code);
+    if (rig.control->Txt_LibRubSai.Text() != label) Fail("item 123 was not shown by its code");
+    rig.op.Focus(rig.control->Txt_LibRubSai);
+    rig.op.Paste(label);
+    rig.op.Click(rig.control->Cmd_OK);
+    if (!rig.display.Pending().empty() || rig.control->Txt_CodRubSai.Text() != "")
+      Fail("saving item 123 did not go through: " + rig.Seen() + rig.control->Txt_CodRubSai.Text());
+
+    Event("Init (999 items, files opened, label list filled)", [&rig](benchmark::State& state) {
+      for (auto _ : state) {
+        rig.Start();
+        state.PauseTiming();
+        rig.control.reset();
+        state.ResumeTiming();
+      }
+      rig.Start();
+    });
+    Event("find an item by its code (3 keys)", [&rig, code](benchmark::State& state) {
+      for (auto _ : state) {
+        state.PauseTiming();
+        rig.SearchMode();
+        state.ResumeTiming();
+        rig.op.Type(code);
+      }
+    });
+    Event("find items by label (PRIME, Enter)", [&rig](benchmark::State& state) {
+      for (auto _ : state) {
+        state.PauseTiming();
+        rig.SearchMode();
+        rig.op.Focus(rig.control->Cbo_LibRubSai);
+        rig.op.Paste("PRIME");
+        state.ResumeTiming();
+        rig.op.Key(screen::kKeyEnter);
+      }
+    });
+    Event("save an item (OK: write, label list refilled)",
+          [&rig, code, label](benchmark::State& state) {
+            for (auto _ : state) {
+              state.PauseTiming();
+              rig.ShowItem(code);
+              rig.op.Focus(rig.control->Txt_LibRubSai);
+              rig.op.Paste(label);
+              state.ResumeTiming();
+              rig.op.Click(rig.control->Cmd_OK);
+            }
+          });
+  }
+
+  void Event(const std::string& operation, std::function<void(benchmark::State&)> body) {
+    std::string name = size_ + "/event/" + operation;
+    Register(name, std::move(body));
+    pending_.push_back({operation, name, ""});
+  }
+
+  struct Pending {
+    std::string operation, ours, floor;
+  };
+  Settings settings_;
+  std::string size_;
+  std::vector<Pending> pending_;
+  std::vector<TableRow> rows_;
+  std::vector<double> ratios_;
+  std::vector<std::string> memory_;
+};
+
+const char kUsage[] =
+    "usage: talvero-bench [--sizes=N,N,...] [--data=FOLDER] [--quick] [--benchmark_... flags]\n"
+    "Times each query of the screen against bare SQLite on the same data (the floor) and each\n"
+    "operator event, on charts of accounts of the given sizes (default 10000,100000,1000000)\n"
+    "and 999 items. The data is built once into FOLDER (default: bench-data beside the program)\n"
+    "and reused by later runs. --quick: one repetition each, for a smoke test.\n";
+
+Settings ParseSettings(int& argc, char** argv) {
+  Settings settings;
+  settings.data_folder = (std::filesystem::absolute(argv[0]).parent_path() / "bench-data").string();
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (arg.rfind("--sizes=", 0) == 0) {
+      settings.sizes.clear();
+      std::string list = arg.substr(8);
+      for (size_t start = 0; start <= list.size();) {
+        size_t end = std::min(list.find(',', start), list.size());
+        settings.sizes.push_back(std::atoll(list.substr(start, end - start).c_str()));
+        if (settings.sizes.back() < 1000) Fail("a chart holds at least 1000 accounts");
+        start = end + 1;
+      }
+    } else if (arg.rfind("--data=", 0) == 0) {
+      settings.data_folder = arg.substr(7);
+    } else if (arg == "--quick") {
+      settings.repetitions = 1;
+      settings.min_time = 0.01;
+    } else if (arg.rfind("--benchmark_", 0) == 0) {
+      argv[kept++] = argv[i];
+    } else {
+      std::fprintf(stderr, "talvero-bench: unknown argument %s\n%s", arg.c_str(), kUsage);
+      std::exit(2);
+    }
+  }
+  argc = kept;
+  return settings;
+}
+
+}  // namespace
+}  // namespace talvero::bench
+
+int main(int argc, char** argv) {
+  using namespace talvero::bench;
+  Settings settings = ParseSettings(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  try {
+    // Every data set is built before any connection is open: the builder forks.
+    std::vector<DataSet> sets;
+    for (int64_t size : settings.sizes) sets.push_back(EnsureDataSet(settings.data_folder, size));
+    std::sort(sets.begin(), sets.end(),
+              [](const DataSet& a, const DataSet& b) { return a.accounts < b.accounts; });
+    Bench bench(settings);
+    for (const DataSet& set : sets) bench.RunSize(set);
+    bench.PrintTable();
+  } catch (const std::exception& e) {
+    Fail(e.what());
+  }
+  return 0;
+}
