@@ -30,7 +30,9 @@ void BindRange(sqlite3_stmt* stmt, const std::string& prefix, const std::string&
 }  // namespace
 
 Floor::Floor(const std::string& path) {
-  Check(db_, sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr), "open " + path);
+  Check(db_,
+        sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr),
+        "open " + path);
   Check(db_, sqlite3_exec(db_, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr), "wal");
   Check(db_, sqlite3_exec(db_, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr), "sync");
   by_number_ =

@@ -1,5 +1,6 @@
 #include "gateways/dyn_array.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -43,38 +44,56 @@ void CheckIndex(int index, const char* what) {
 
 }  // namespace
 
-std::string DBADynArray::Get() const {
-  return Join(attrs_, kAttrMark);
+void DBADynArray::Set(std::string text) {
+  text_ = std::move(text);
+  starts_.clear();
+  // An empty text is an array without attributes, so that DCount() of an empty result is 0.
+  if (text_.empty()) return;
+  starts_.push_back(0);
+  for (size_t i = 0; i < text_.size(); ++i)
+    if (text_[i] == kAttrMark) starts_.push_back(i + 1);
 }
 
-void DBADynArray::Set(const std::string& text) {
-  attrs_.clear();
-  // An empty text is an array without attributes, so that DCount() of an empty result is 0.
-  if (!text.empty()) attrs_ = Split(text, kAttrMark);
+std::string_view DBADynArray::View(int a) const {
+  if (a < 1 || a > static_cast<int>(starts_.size())) return {};
+  size_t start = starts_[a - 1];
+  size_t end = a < static_cast<int>(starts_.size()) ? starts_[a] - 1 : text_.size();
+  return std::string_view(text_).substr(start, end - start);
 }
 
 std::string DBADynArray::Get(int a) const {
   if (a == 0) return id_;
-  if (a < 0 || a > static_cast<int>(attrs_.size())) return "";
-  return attrs_[a - 1];
+  return std::string(View(a));
+}
+
+// Replaces the text of an existing attribute a and moves the starts of those after it.
+void DBADynArray::Replace(int a, const std::string& text) {
+  std::string_view old = View(a);
+  size_t start = starts_[a - 1];
+  text_.replace(start, old.size(), text);
+  for (size_t k = a; k < starts_.size(); ++k) starts_[k] = starts_[k] - old.size() + text.size();
 }
 
 void DBADynArray::Set(int a, const std::string& text) {
   CheckIndex(a, "d'attribut");
-  if (a == -1) {
-    attrs_.push_back(text);
-    return;
+  if (a == -1) a = static_cast<int>(starts_.size()) + 1;
+  while (static_cast<int>(starts_.size()) < a) {
+    if (!starts_.empty()) text_ += kAttrMark;
+    starts_.push_back(text_.size());
   }
-  if (a > static_cast<int>(attrs_.size())) attrs_.resize(a);
-  attrs_[a - 1] = text;
+  Replace(a, text);
 }
 
 std::string DBADynArray::Get(int a, int v) const {
   if (v <= 0) return "";
-  std::string attr = Get(a);
-  std::vector<std::string> values = Split(attr, kValueMark);
-  if (v > static_cast<int>(values.size())) return "";
-  return values[v - 1];
+  std::string_view attr = a == 0 ? std::string_view(id_) : View(a);
+  size_t start = 0;
+  for (int k = 1; k < v; ++k) {
+    start = attr.find(kValueMark, start);
+    if (start == attr.npos) return "";
+    ++start;
+  }
+  return std::string(attr.substr(start, attr.find(kValueMark, start) - start));
 }
 
 void DBADynArray::Set(int a, int v, const std::string& text) {
@@ -82,7 +101,7 @@ void DBADynArray::Set(int a, int v, const std::string& text) {
   CheckIndex(v, "de valeur");
   if (a == -1) {
     // A new attribute holds only the new value.
-    attrs_.push_back(text);
+    Set(-1, text);
     return;
   }
   std::string attr = Get(a);
@@ -136,14 +155,14 @@ std::string DBADynArray::NumberText(double value) {
 }
 
 int DBADynArray::DCount() const {
-  if (attrs_.size() == 1 && attrs_[0].empty()) return 0;
-  return static_cast<int>(attrs_.size());
+  if (starts_.size() == 1 && text_.empty()) return 0;
+  return static_cast<int>(starts_.size());
 }
 
 int DBADynArray::DCount(int a) const {
-  std::string attr = Get(a);
+  std::string_view attr = a == 0 ? std::string_view(id_) : View(a);
   if (attr.empty()) return 0;
-  return static_cast<int>(Split(attr, kValueMark).size());
+  return 1 + static_cast<int>(std::count(attr.begin(), attr.end(), kValueMark));
 }
 
 void DBADynArray::DBWrite() {
@@ -151,7 +170,7 @@ void DBADynArray::DBWrite() {
     throw ComponentError(kErrNotBound,
                          "DBWrite impossible : l'enregistrement n'est lié à aucun fichier.");
   }
-  sink_->WriteRecord(id_, Get());
+  sink_->WriteRecord(id_, text_);
 }
 
 void DBADynArray::Bind(std::shared_ptr<RecordSink> sink, std::string id) {

@@ -17,6 +17,7 @@
 // its current content there. An unbound array raises kErrNotBound on DBWrite.
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace talvero {
@@ -35,11 +36,11 @@ class RecordSink {
 class DBADynArray {
  public:
   DBADynArray() = default;
-  explicit DBADynArray(const std::string& text) { Set(text); }
+  explicit DBADynArray(std::string text) { Set(std::move(text)); }
 
   // Whole text.
-  std::string Get() const;
-  void Set(const std::string& text);
+  std::string Get() const { return text_; }
+  void Set(std::string text);
   // Attribute a (values joined by kValueMark). Attribute 0 of a bound record is its id.
   std::string Get(int a) const;
   void Set(int a, const std::string& text);
@@ -62,7 +63,15 @@ class DBADynArray {
   const std::string& Id() const { return id_; }
 
  private:
-  std::vector<std::string> attrs_;  // raw attribute texts, index 0 = attribute 1
+  // The attribute a (1 and up) of the whole text, without copying it.
+  std::string_view View(int a) const;
+  void Replace(int a, const std::string& text);
+
+  // The whole text is kept as it is, with where each attribute starts in it, so that reading a
+  // value never splits anything and a query result is taken over without copying. An array
+  // without attributes has no start; one empty attribute has one start and an empty text.
+  std::string text_;
+  std::vector<size_t> starts_;
   std::shared_ptr<RecordSink> sink_;
   std::string id_;
 };

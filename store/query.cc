@@ -136,8 +136,8 @@ bool ValuePasses(const Condition& condition, std::string_view value) {
 
 // A condition holds when some value passes (AVEC) or none does (SANS). An empty or missing
 // attribute is one empty value, so "AVEC 18 = \"\"" selects the records without attribute 18.
-bool ConditionHolds(const Condition& condition, std::string_view id, std::string_view record) {
-  std::string_view attr = condition.attr == 0 ? id : AttributeOf(record, condition.attr);
+bool ConditionHolds(const Condition& condition, const RecordView& record) {
+  std::string_view attr = record.Attribute(condition.attr);
   bool some_value_passes = false;
   size_t start = 0;
   for (;;) {
@@ -159,23 +159,29 @@ Query ParseQuery(const std::string& sentence) {
   return Parser(sentence).Parse();
 }
 
+// Attributes are short: a plain walk over the bytes beats a library search per mark.
 std::string_view AttributeOf(std::string_view record, int attr) {
   if (attr < 1) return {};
-  size_t start = 0;
-  for (int a = 1; a < attr; ++a) {
-    start = record.find(kAttrMark, start);
-    if (start == record.npos) return {};
-    ++start;
+  const char* p = record.data();
+  const char* const end = p + record.size();
+  for (int a = 1; a < attr; ++p) {
+    if (p == end) return {};
+    if (*p == kAttrMark) ++a;
   }
-  size_t end = record.find(kAttrMark, start);
-  return record.substr(start, end == record.npos ? record.npos : end - start);
+  const char* start = p;
+  while (p != end && *p != kAttrMark) ++p;
+  return std::string_view(start, p - start);
+}
+
+bool Matches(const Query& query, const RecordView& record) {
+  for (const Condition& condition : query.conditions) {
+    if (!ConditionHolds(condition, record)) return false;
+  }
+  return true;
 }
 
 bool Matches(const Query& query, std::string_view id, std::string_view record) {
-  for (const Condition& condition : query.conditions) {
-    if (!ConditionHolds(condition, id, record)) return false;
-  }
-  return true;
+  return Matches(query, RecordView{id, AttributeOf(record, 1), record});
 }
 
 Access ChooseAccess(const Query& query) {

@@ -39,7 +39,20 @@ Query ParseQuery(const std::string& sentence);
 // Attribute `attr` (1 and up) of a record's whole text; "" when the record has fewer.
 std::string_view AttributeOf(std::string_view record, int attr);
 
-// True when the record (its id and whole text) meets every condition of the query.
+// A record as a scan reads it: its id, its attribute 1 and, when it was read, its whole text.
+struct RecordView {
+  std::string_view id;
+  std::string_view attr1;
+  std::string_view body;
+  // Attribute attr, 0 being the id; attributes from 2 on need the whole text.
+  std::string_view Attribute(int attr) const {
+    return attr == 0 ? id : attr == 1 ? attr1 : AttributeOf(body, attr);
+  }
+};
+
+// True when the record meets every condition of the query.
+bool Matches(const Query& query, const RecordView& record);
+// The same for a record given by its id and whole text.
 bool Matches(const Query& query, std::string_view id, std::string_view record);
 
 // How the candidate records are fetched: every record of the file, or an index range on the id

@@ -3,10 +3,11 @@
 // the files and every record of every file.
 //
 // Each record is one row keyed by (file, id) with its whole text, plus a copy of its attribute 1
-// so that the id and attribute 1 can both be searched through an index. Every write is one
-// statement in its own transaction, in a write-ahead journal synced at each commit, so a record
-// is wholly stored or not at all, and other connections (other processes) see it at once.
-// Connections wait for each other's locks instead of failing.
+// so that the id and attribute 1 can both be searched through an index. The index on attribute 1
+// holds the whole text too: a query in the order of attribute 1 reads the index alone, in order.
+// Every write is one statement in its own transaction, in a write-ahead journal synced at each
+// commit, so a record is wholly stored or not at all, and other connections (other processes) see
+// it at once. Connections wait for each other's locks instead of failing.
 //
 // Raises ComponentError: kErrStorage for a failure of SQLite itself, kErrNoSuchFile for a file
 // the database does not hold.
@@ -16,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -48,15 +50,27 @@ class RecordTable {
   void PutMany(const std::string& file,
                const std::vector<std::pair<std::string, std::string>>& records);
 
-  // Calls visit(id, text) for every record of the file in the access range, all read from one
-  // snapshot of the database. Does not check that the file exists.
+  // What a scan reads of each record, and in which order it hands the records out. Ordered by
+  // attribute 1 means by its whole text in byte order, then by id.
+  struct Shape {
+    Access access;
+    enum Order { kAnyOrder, kById, kByAttr1 } order = kAnyOrder;
+    bool body = true;  // the whole text; without it only the id and attribute 1 are read
+  };
+  // Calls visit(id, attribute 1, whole text or "") for every record of the file in the access
+  // range, in the order asked. One SQL statement reads them all, so they come from one snapshot
+  // of the database. Does not check that the file exists.
+  using RowVisitor =
+      std::function<void(std::string_view id, std::string_view attr1, std::string_view body)>;
+  void Scan(const std::string& file, const Shape& shape, const RowVisitor& visit);
+  // The same, in any order, with the whole text.
   using Visitor = std::function<void(std::string_view id, std::string_view text)>;
   void Scan(const std::string& file, const Access& access, const Visitor& visit);
 
   // Rows handed out by Scan since the table was opened: lets tests see how much a query read.
   int64_t RowsScanned() const { return rows_scanned_; }
-  // SQLite's plan for each statement Scan runs for that access, one line per step.
-  std::vector<std::string> ExplainScan(const Access& access);
+  // SQLite's plan for the statement Scan runs for that shape, one line per step.
+  std::vector<std::string> ExplainScan(const Shape& shape);
 
  private:
   class Statement;
@@ -64,11 +78,13 @@ class RecordTable {
   void Execute(const std::string& sql);
   void CreateSchema(const std::vector<std::string>& first_files);
   void RequireFile(const std::string& file);
-  std::vector<std::string> ScanStatements(const Access& access) const;
+  static std::string ScanStatement(const Shape& shape);
 
   std::mutex mutex_;
   sqlite3* db_ = nullptr;
   std::map<std::string, std::unique_ptr<Statement>> statements_;
+  // Files are never removed: once seen, a file is known to exist without asking SQLite again.
+  std::set<std::string> known_files_;
   int64_t rows_scanned_ = 0;
 };
 

@@ -31,58 +31,88 @@ std::vector<int> ParseWanted(const std::string& wanted) {
   return attrs;
 }
 
-struct Row {
+// Appends value k of a result row for each wanted attribute; the value marks of a multivalued
+// attribute become sub-value marks.
+void AppendValues(std::string& text, const std::vector<int>& wanted, const RecordView& record) {
+  for (size_t k = 0; k < wanted.size(); ++k) {
+    if (k > 0) text += kValueMark;
+    size_t start = text.size();
+    text += record.Attribute(wanted[k]);
+    for (size_t i = start; i < text.size(); ++i)
+      if (text[i] == kValueMark) text[i] = kSubMark;
+  }
+}
+
+// The whole text of a record is read only when an attribute past the first is needed.
+bool NeedsBody(const Query& query, const std::vector<int>& wanted) {
+  auto past_first = [](int attr) { return attr > 1; };
+  return std::any_of(wanted.begin(), wanted.end(), past_first) ||
+         past_first(query.sort_attr.value_or(0)) ||
+         std::any_of(query.conditions.begin(), query.conditions.end(),
+                     [&](const Condition& c) { return past_first(c.attr); });
+}
+
+struct SortedRow {
   std::string sort_key;
   std::string id;
   std::string values;
 };
 
-std::string RowValues(const std::vector<int>& wanted, std::string_view id,
-                      std::string_view record) {
-  std::string values;
-  for (size_t k = 0; k < wanted.size(); ++k) {
-    if (k > 0) values += kValueMark;
-    std::string_view attr = wanted[k] == 0 ? id : AttributeOf(record, wanted[k]);
-    size_t start = values.size();
-    values += attr;
-    std::replace(values.begin() + start, values.end(), kValueMark, kSubMark);
+// PAR on an attribute past the first: no index gives that order, the rows are sorted here.
+void SelectSortedHere(RecordTable& table, const Query& query, const std::vector<int>& wanted,
+                      RecordTable::Shape shape, Selection& selection) {
+  std::vector<SortedRow> rows;
+  table.Scan(query.file, shape,
+             [&](std::string_view id, std::string_view attr1, std::string_view body) {
+               RecordView record{id, attr1, body};
+               if (!Matches(query, record)) return;
+               SortedRow row{std::string(record.Attribute(*query.sort_attr)), std::string(id), ""};
+               AppendValues(row.values, wanted, record);
+               rows.push_back(std::move(row));
+             });
+  // std::string compares as unsigned bytes, which is the order the sentences ask for.
+  std::sort(rows.begin(), rows.end(), [](const SortedRow& a, const SortedRow& b) {
+    return a.sort_key != b.sort_key ? a.sort_key < b.sort_key : a.id < b.id;
+  });
+  for (const SortedRow& row : rows) {
+    if (selection.count++ > 0) selection.text += kAttrMark;
+    selection.text += row.values;
   }
-  return values;
 }
 
 }  // namespace
 
 Selection Select(RecordTable& table, const std::string& request) {
-  DBADynArray parts(request);
-  Query query = ParseQuery(parts.Get(1));
-  std::string named_file = parts.Get(2);
+  Query query = ParseQuery(std::string(AttributeOf(request, 1)));
+  std::string_view named_file = AttributeOf(request, 2);
   if (!named_file.empty() && named_file != query.file) {
     throw ComponentError(kErrBadQuery, "La requête porte sur le fichier " + query.file +
-                                           " mais la demande nomme le fichier " + named_file + ".");
+                                           " mais la demande nomme le fichier " +
+                                           std::string(named_file) + ".");
   }
-  std::vector<int> wanted = ParseWanted(parts.Get(3));
+  std::vector<int> wanted = ParseWanted(std::string(AttributeOf(request, 3)));
   if (!table.HasFile(query.file)) {
     throw ComponentError(kErrNoSuchFile, "Le fichier " + query.file + " n'existe pas.");
   }
 
+  RecordTable::Shape shape;
+  shape.access = ChooseAccess(query);
+  shape.body = NeedsBody(query, wanted);
   int sort_attr = query.sort_attr.value_or(0);
-  std::vector<Row> rows;
-  table.Scan(query.file, ChooseAccess(query), [&](std::string_view id, std::string_view record) {
-    if (!Matches(query, id, record)) return;
-    std::string_view key = sort_attr == 0 ? std::string_view() : AttributeOf(record, sort_attr);
-    rows.push_back({std::string(key), std::string(id), RowValues(wanted, id, record)});
-  });
-  // std::string compares as unsigned bytes, which is the order the sentences ask for.
-  std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-    return a.sort_key != b.sort_key ? a.sort_key < b.sort_key : a.id < b.id;
-  });
-
   Selection selection;
-  selection.count = static_cast<int32_t>(rows.size());
-  for (size_t i = 0; i < rows.size(); ++i) {
-    if (i > 0) selection.text += kAttrMark;
-    selection.text += rows[i].values;
+  if (sort_attr > 1) {
+    SelectSortedHere(table, query, wanted, shape, selection);
+    return selection;
   }
+  // The id and attribute 1 orders come from SQLite, read from an index in that order.
+  shape.order = sort_attr == 0 ? RecordTable::Shape::kById : RecordTable::Shape::kByAttr1;
+  table.Scan(query.file, shape,
+             [&](std::string_view id, std::string_view attr1, std::string_view body) {
+               RecordView record{id, attr1, body};
+               if (!Matches(query, record)) return;
+               if (selection.count++ > 0) selection.text += kAttrMark;
+               AppendValues(selection.text, wanted, record);
+             });
   return selection;
 }
 

@@ -81,7 +81,7 @@ DynArrayPtr SqliteDatabase::DBQuery(const std::string& request, const std::strin
                                     int32_t& count) {
   Selection selection = Select(impl_->table, request);
   count = selection.count;
-  return std::make_shared<DBADynArray>(selection.text);
+  return std::make_shared<DBADynArray>(std::move(selection.text));
 }
 
 void SqliteDatabase::PutRecord(const std::string& file, const std::string& id,
