@@ -34,17 +34,27 @@ struct Settings {
   double min_time = 0.05;
 };
 
-// Keeps the median of every benchmark, by name.
+// Gathers the time of each repetition ("name#k") and gives the median by name.
 class MedianReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (run.aggregate_name == "median" ||
-          (run.run_type == Run::RT_Iteration && run.repetitions <= 1))
-        medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+      const std::string& name = run.run_name.function_name;
+      times_[name.substr(0, name.rfind('#'))].push_back(run.GetAdjustedRealTime());
     }
   }
-  std::map<std::string, double> medians;  // microseconds
+  // Microseconds; -1 when the benchmark did not run.
+  double Median(const std::string& name) {
+    auto found = times_.find(name);
+    if (found == times_.end()) return -1;
+    std::vector<double>& times = found->second;
+    std::sort(times.begin(), times.end());
+    size_t n = times.size();
+    return n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+  }
+
+ private:
+  std::map<std::string, std::vector<double>> times_;
 };
 
 struct TableRow {
@@ -143,14 +153,12 @@ class Bench {
     ScreenRig rig(db);
     OperatorEvents(rig);
 
+    RegisterInterleaved();
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::ClearRegisteredBenchmarks();
     for (auto& [operation, ours, floor_name] : pending_) {
-      auto median = [&](const std::string& name) {
-        auto found = reporter.medians.find(name);
-        return found == reporter.medians.end() ? -1.0 : found->second;
-      };
+      auto median = [&](const std::string& name) { return reporter.Median(name); };
       rows_.push_back({size_, operation, Micro(median(ours)),
                        floor_name.empty() ? "" : Micro(median(floor_name))});
       ratios_.push_back(floor_name.empty() ? 0 : median(ours) / median(floor_name));
@@ -183,12 +191,23 @@ class Bench {
     return text;
   }
 
+  // Each repetition is a benchmark of its own ("name#2"), and the repetitions of every operation
+  // of a size are interleaved (ours, floor, ours, floor...), so that a change of the machine's
+  // load during the run weighs on both sides of a ratio alike.
   void Register(const std::string& name, std::function<void(benchmark::State&)> body) {
-    benchmark::RegisterBenchmark(name.c_str(), [body](benchmark::State& state) { body(state); })
-        ->Unit(benchmark::kMicrosecond)
-        ->Repetitions(settings_.repetitions)
-        ->ReportAggregatesOnly(true)
-        ->MinTime(settings_.min_time);
+    registered_.push_back({name, std::move(body)});
+  }
+
+  void RegisterInterleaved() {
+    for (int r = 1; r <= settings_.repetitions; ++r) {
+      for (auto& [name, body] : registered_) {
+        benchmark::RegisterBenchmark((name + "#" + std::to_string(r)).c_str(),
+                                     [body = body](benchmark::State& state) { body(state); })
+            ->Unit(benchmark::kMicrosecond)
+            ->MinTime(settings_.min_time);
+      }
+    }
+    registered_.clear();
   }
 
   // Ours and the floor, after checking that both give the same bytes.
@@ -292,6 +311,11 @@ class Bench {
   struct Pending {
     std::string operation, ours, floor;
   };
+  struct Registered {
+    std::string name;
+    std::function<void(benchmark::State&)> body;
+  };
+  std::vector<Registered> registered_;
   Settings settings_;
   std::string size_;
   std::vector<Pending> pending_;
@@ -301,11 +325,13 @@ class Bench {
 };
 
 const char kUsage[] =
-    "usage: talvero-bench [--sizes=N,N,...] [--data=FOLDER] [--quick] [--benchmark_... flags]\n"
+    "usage: talvero-bench [--sizes=N,N,...] [--data=FOLDER] [--repetitions=N] [--min-time=S]\n"
+    "                     [--quick] [--benchmark_... flags]\n"
     "Times each query of the screen against bare SQLite on the same data (the floor) and each\n"
     "operator event, on charts of accounts of the given sizes (default 10000,100000,1000000)\n"
     "and 999 items. The data is built once into FOLDER (default: bench-data beside the program)\n"
-    "and reused by later runs. --quick: one repetition each, for a smoke test.\n";
+    "and reused by later runs. Each operation is timed N times (default 5) for at least S\n"
+    "seconds (default 0.05) and the median kept. --quick: once each, for a smoke test.\n";
 
 Settings ParseSettings(int& argc, char** argv) {
   Settings settings;
@@ -327,6 +353,10 @@ Settings ParseSettings(int& argc, char** argv) {
       }
     } else if (arg.rfind("--data=", 0) == 0) {
       settings.data_folder = arg.substr(7);
+    } else if (arg.rfind("--min-time=", 0) == 0) {
+      settings.min_time = std::atof(arg.substr(11).c_str());
+    } else if (arg.rfind("--repetitions=", 0) == 0) {
+      settings.repetitions = std::max(1, std::atoi(arg.substr(14).c_str()));
     } else if (arg == "--quick") {
       settings.repetitions = 1;
       settings.min_time = 0.01;

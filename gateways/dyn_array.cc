@@ -50,8 +50,8 @@ void DBADynArray::Set(std::string text) {
   // An empty text is an array without attributes, so that DCount() of an empty result is 0.
   if (text_.empty()) return;
   starts_.push_back(0);
-  for (size_t i = 0; i < text_.size(); ++i)
-    if (text_[i] == kAttrMark) starts_.push_back(i + 1);
+  for (size_t i = text_.find(kAttrMark); i != std::string::npos; i = text_.find(kAttrMark, i + 1))
+    starts_.push_back(i + 1);
 }
 
 std::string_view DBADynArray::View(int a) const {

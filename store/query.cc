@@ -1,5 +1,8 @@
 #include "store/query.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "gateways/dba_error.h"
 #include "gateways/dyn_array.h"
 
@@ -159,14 +162,38 @@ Query ParseQuery(const std::string& sentence) {
   return Parser(sentence).Parse();
 }
 
-// Attributes are short: a plain walk over the bytes beats a library search per mark.
+namespace {
+
+// The number of bytes of the word equal to kAttrMark, exactly (no false positives): a zero byte of
+// word ^ marks sets the high bit of its byte in the result, and only such a byte does.
+int MarksIn(uint64_t word) {
+  constexpr uint64_t kMarks = 0x0101010101010101ULL * static_cast<unsigned char>(kAttrMark);
+  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+  uint64_t v = word ^ kMarks;
+  uint64_t t = ~(((v & kLow7) + kLow7) | v | kLow7);
+  return __builtin_popcountll(t);
+}
+
+}  // namespace
+
+// Reading an attribute far in a record is the core of every query result: the marks before it
+// are counted eight bytes at a time, and only the last word is walked byte by byte.
 std::string_view AttributeOf(std::string_view record, int attr) {
   if (attr < 1) return {};
   const char* p = record.data();
   const char* const end = p + record.size();
-  for (int a = 1; a < attr; ++p) {
+  int marks_left = attr - 1;
+  while (marks_left > 0 && end - p >= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    int marks = MarksIn(word);
+    if (marks >= marks_left) break;
+    marks_left -= marks;
+    p += 8;
+  }
+  for (; marks_left > 0; ++p) {
     if (p == end) return {};
-    if (*p == kAttrMark) ++a;
+    if (*p == kAttrMark) --marks_left;
   }
   const char* start = p;
   while (p != end && *p != kAttrMark) ++p;

@@ -47,5 +47,34 @@ TEST(QueryMatchTest, ConditionsTestEveryValueOfTheAttribute) {
   }
 }
 
+// Marks are counted a word at a time: bytes next to the mark's value (0xFD, 0xFF, 0x7E) and marks
+// at every offset of a word must not be miscounted.
+TEST(QueryMatchTest, AttributesAreFoundWhereverTheMarksFall) {
+  auto slow = [](std::string_view record, int attr) {
+    size_t start = 0;
+    for (int a = 1; a < attr; ++a) {
+      start = record.find(kAttrMark, start);
+      if (start == record.npos) return std::string("<none>");
+      ++start;
+    }
+    return std::string(record.substr(start, record.find(kAttrMark, start) - start));
+  };
+  const char bytes[] = {'A', kAttrMark, kValueMark, '\xFF', '\x7E', '\x7F', '\x01', kAttrMark};
+  uint32_t seed = 12345;
+  for (int round = 0; round < 3000; ++round) {
+    std::string record;
+    size_t length = round % 70;
+    for (size_t i = 0; i < length; ++i) {
+      seed = seed * 1103515245 + 12345;
+      record += bytes[(seed >> 16) % sizeof bytes];
+    }
+    for (int attr = 1; attr < 40; ++attr) {
+      std::string expected = slow(record, attr);
+      EXPECT_EQ(expected == "<none>" ? "" : expected, AttributeOf(record, attr))
+          << Readable(record) << " attribute " << attr;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace talvero::store

@@ -129,6 +129,7 @@ RecordTable::RecordTable(const std::string& path, const std::vector<std::string>
     CreateSchema(first_files);
   } catch (...) {
     statements_.clear();
+    scan_statements_.clear();
     sqlite3_close(db_);
     throw;
   }
@@ -136,6 +137,7 @@ RecordTable::RecordTable(const std::string& path, const std::vector<std::string>
 
 RecordTable::~RecordTable() {
   statements_.clear();
+  scan_statements_.clear();
   sqlite3_close(db_);
 }
 
@@ -270,7 +272,7 @@ bool RecordTable::Delete(const std::string& file, const std::string& id) {
 std::string RecordTable::ScanStatement(const Shape& shape) {
   const Access& access = shape.access;
   const std::string select =
-      std::string("SELECT id, attr1") + (shape.body ? ", body" : ", x''") + " FROM records ";
+      std::string("SELECT id, attr1") + (shape.body ? ", body" : "") + " FROM records ";
   auto range = [&](const std::string& column) {
     if (!access.prefix) return " AND " + column + " = ?2";
     std::string sql = " AND " + column + " >= ?2";
@@ -297,13 +299,19 @@ std::string RecordTable::ScanStatement(const Shape& shape) {
 void RecordTable::Scan(const std::string& file, const Shape& shape, const RowVisitor& visit) {
   std::lock_guard lock(mutex_);
   std::optional<std::string> end = shape.access.prefix ? PrefixEnd(shape.access.key) : std::nullopt;
-  Statement::Use query(Prepared(ScanStatement(shape)));
+  // Scans are the hot path: their statements are found by a small key, not by their text.
+  const Access& access = shape.access;
+  int range = !access.prefix ? 0 : end ? 1 : 2;
+  int key = ((access.kind * 3 + range) * 3 + shape.order) * 2 + shape.body;
+  std::unique_ptr<Statement>& slot = scan_statements_[key];
+  if (!slot) slot = std::make_unique<Statement>(db_, ScanStatement(shape));
+  Statement::Use query(*slot);
   query.Text(1, file);
   if (query.Parameters() >= 2) query.Blob(2, shape.access.key);
   if (query.Parameters() >= 3) query.Blob(3, *end);
   while (query.Step()) {
     ++rows_scanned_;
-    visit(query.Column(0), query.Column(1), query.Column(2));
+    visit(query.Column(0), query.Column(1), shape.body ? query.Column(2) : std::string_view());
   }
 }
 

@@ -83,6 +83,7 @@ class RecordTable {
   std::mutex mutex_;
   sqlite3* db_ = nullptr;
   std::map<std::string, std::unique_ptr<Statement>> statements_;
+  std::map<int, std::unique_ptr<Statement>> scan_statements_;  // by the shape of the scan
   // Files are never removed: once seen, a file is known to exist without asking SQLite again.
   std::set<std::string> known_files_;
   int64_t rows_scanned_ = 0;

@@ -36,10 +36,11 @@ std::vector<int> ParseWanted(const std::string& wanted) {
 void AppendValues(std::string& text, const std::vector<int>& wanted, const RecordView& record) {
   for (size_t k = 0; k < wanted.size(); ++k) {
     if (k > 0) text += kValueMark;
+    std::string_view attr = record.Attribute(wanted[k]);
     size_t start = text.size();
-    text += record.Attribute(wanted[k]);
-    for (size_t i = start; i < text.size(); ++i)
-      if (text[i] == kValueMark) text[i] = kSubMark;
+    text += attr;
+    if (attr.find(kValueMark) != attr.npos)
+      std::replace(text.begin() + start, text.end(), kValueMark, kSubMark);
   }
 }
 
