@@ -29,6 +29,9 @@ struct FieldView {
   std::string text;    // Boolean: "true"/"false"; Integer: decimal; Record: whole text
 };
 
+// A global of module Variables by name, whether or not a control exists; nothing for another name.
+std::optional<FieldView> VariablesField(const std::string& name);
+
 class Ctr_Talvero {
  public:
   explicit Ctr_Talvero(screen::Screen& screen);

@@ -191,7 +191,6 @@ void Ctr_Talvero::Ecrire_Donnees() {
       return;
     }
     if (*last > kLastCounterAccepted) {
-      EnrCompteur.reset();
       MsgBox("Plus de place disponible pour créer une nouvelle rubrique.", kStyleExclamation);
       return;
     }
