@@ -42,6 +42,14 @@ void CheckIndex(int index, const char* what) {
   }
 }
 
+// A mark in a part would end the part there and shift every later one.
+void CheckNoMark(const std::string& text, const std::string& marks, const char* part) {
+  if (text.find_first_of(marks) != std::string::npos) {
+    throw ComponentError(kErrMarkInValue, std::string("Séparateur d'enregistrement dans ") + part +
+                                              " : \"" + text + "\".");
+  }
+}
+
 }  // namespace
 
 void DBADynArray::Set(std::string text) {
@@ -76,6 +84,7 @@ void DBADynArray::Replace(int a, const std::string& text) {
 
 void DBADynArray::Set(int a, const std::string& text) {
   CheckIndex(a, "d'attribut");
+  CheckNoMark(text, std::string(1, kAttrMark), "un attribut");
   if (a == -1) a = static_cast<int>(starts_.size()) + 1;
   while (static_cast<int>(starts_.size()) < a) {
     if (!starts_.empty()) text_ += kAttrMark;
@@ -99,6 +108,7 @@ std::string DBADynArray::Get(int a, int v) const {
 void DBADynArray::Set(int a, int v, const std::string& text) {
   CheckIndex(a, "d'attribut");
   CheckIndex(v, "de valeur");
+  CheckNoMark(text, std::string{kAttrMark, kValueMark}, "une valeur");
   if (a == -1) {
     // A new attribute holds only the new value.
     Set(-1, text);

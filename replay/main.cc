@@ -9,9 +9,14 @@
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: talvero-replay [--db PATH] [--verbose] FILE.scn [FILE.scn ...]\n"
+    "Plays each scenario file on the headless entry screen, on a fresh store unless --db names\n"
+    "an existing one. --verbose prints every event the operator would see.\n"
+    "Exit status: 0 all passed, 1 an expectation failed, 2 a file could not be run.\n";
+
 int Usage(const std::string& problem) {
-  std::cerr << "talvero-replay: " << problem << "\n"
-            << "usage: talvero-replay [--db PATH] [--verbose] FILE.scn [FILE.scn ...]\n";
+  std::cerr << "talvero-replay: " << problem << "\n" << kUsage;
   return 2;
 }
 
@@ -22,7 +27,10 @@ int main(int argc, char** argv) {
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--verbose") {
+    if (arg == "--help") {
+      std::cout << kUsage;
+      return 0;
+    } else if (arg == "--verbose") {
       options.verbose = true;
     } else if (arg == "--db") {
       if (++i >= argc) return Usage("--db needs a path");

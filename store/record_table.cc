@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <thread>
+
 #include "gateways/dba_error.h"
 #include "gateways/dyn_array.h"
 
@@ -82,6 +85,7 @@ class RecordTable::Statement {
       return *this;
     }
     int Parameters() const { return sqlite3_bind_parameter_count(s_.stmt_); }
+    sqlite3_stmt* Raw() { return s_.stmt_; }
     // True while a row is there.
     bool Step() {
       int rc = sqlite3_step(s_.stmt_);
@@ -124,7 +128,7 @@ RecordTable::RecordTable(const std::string& path, const std::vector<std::string>
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     // The write-ahead journal lets readers of other processes go on during a write; FULL syncs it
     // at every commit, so a stored record survives a power cut.
-    Execute("PRAGMA journal_mode = WAL");
+    UseWriteAheadJournal();
     Execute("PRAGMA synchronous = FULL");
     CreateSchema(first_files);
   } catch (...) {
@@ -151,6 +155,31 @@ RecordTable::Statement& RecordTable::Prepared(const std::string& sql) {
   auto& slot = statements_[sql];
   if (!slot) slot = std::make_unique<Statement>(db_, sql);
   return *slot;
+}
+
+// Switching to the write-ahead journal needs the database to itself, and SQLite does not wait
+// on the busy timeout for it: when several processes open a new database at once, the switch is
+// tried again until it succeeds or the busy timeout has passed. The mode is kept in the file, so
+// on an existing database the switch is immediate.
+void RecordTable::UseWriteAheadJournal() {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+  for (;;) {
+    std::string mode;
+    int rc;
+    {
+      Statement::Use pragma(Prepared("PRAGMA journal_mode = WAL"));
+      rc = sqlite3_step(pragma.Raw());
+      if (rc == SQLITE_ROW) mode = pragma.Column(0);
+    }
+    // A private in-memory database keeps its own journal.
+    if (mode == "wal" || mode == "memory") return;
+    const bool busy =
+        (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED || rc == SQLITE_ROW;
+    if (!busy || std::chrono::steady_clock::now() > give_up) {
+      FailStorage(db_, "PRAGMA journal_mode = WAL");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 // Two processes may create the same new database at once: the immediate transaction makes one
@@ -196,7 +225,8 @@ bool RecordTable::HasFile(const std::string& file) {
   if (known_files_.count(file)) return true;
   Statement::Use query(Prepared("SELECT 1 FROM files WHERE name = ?1"));
   if (!query.Text(1, file).Step()) return false;
-  known_files_.insert(file);
+  // A file seen inside a transaction may still be rolled back.
+  if (transaction_depth_ == 0) known_files_.insert(file);
   return true;
 }
 
@@ -235,16 +265,55 @@ void RecordTable::Put(const std::string& file, const std::string& id, const std:
   if (sqlite3_changes(db_) == 0) RequireFile(file);
 }
 
-void RecordTable::PutMany(const std::string& file,
-                          const std::vector<std::pair<std::string, std::string>>& records) {
-  Execute("BEGIN IMMEDIATE");
+bool RecordTable::Insert(const std::string& file, const std::string& id, const std::string& text) {
+  CheckId(id);
+  std::string_view attr1 = AttributeOf(text, 1);
+  bool multivalued = attr1.find(kValueMark) != attr1.npos;
+  std::lock_guard lock(mutex_);
+  {
+    // One statement checks the file, tests the id and stores the record: no other writer can
+    // store the same id in between.
+    Statement::Use insert(
+        Prepared("INSERT INTO records (file, id, body, attr1, attr1_multivalued) "
+                 "SELECT ?1, ?2, ?3, ?4, ?5 WHERE EXISTS (SELECT 1 FROM files WHERE name = ?1) "
+                 "ON CONFLICT (file, id) DO NOTHING"));
+    insert.Text(1, file).Blob(2, id).Blob(3, text).Blob(4, attr1).Int(5, multivalued).Step();
+  }
+  if (sqlite3_changes(db_) > 0) return true;
+  RequireFile(file);
+  return false;
+}
+
+void RecordTable::Transaction(const std::function<void()>& body) {
+  std::lock_guard lock(mutex_);
+  // Immediate: the write lock is taken at the start, so what the body reads cannot be changed by
+  // another writer before it writes.
+  const bool outermost = transaction_depth_ == 0;
+  const std::string savepoint = "nested_" + std::to_string(transaction_depth_);
+  Execute(outermost ? "BEGIN IMMEDIATE" : "SAVEPOINT " + savepoint);
+  ++transaction_depth_;
   try {
-    for (const auto& [id, text] : records) Put(file, id, text);
-    Execute("COMMIT");
+    body();
+    Execute(outermost ? "COMMIT" : "RELEASE " + savepoint);
+    --transaction_depth_;
   } catch (...) {
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    --transaction_depth_;
+    if (outermost) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    } else {
+      // Undoes only what the inner body did; the outer transaction goes on.
+      const std::string undo = "ROLLBACK TO " + savepoint + "; RELEASE " + savepoint;
+      sqlite3_exec(db_, undo.c_str(), nullptr, nullptr, nullptr);
+    }
     throw;
   }
+}
+
+void RecordTable::PutMany(const std::string& file,
+                          const std::vector<std::pair<std::string, std::string>>& records) {
+  Transaction([&] {
+    for (const auto& [id, text] : records) Put(file, id, text);
+  });
 }
 
 std::optional<std::string> RecordTable::Get(const std::string& file, const std::string& id) {

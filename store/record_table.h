@@ -5,9 +5,10 @@
 // Each record is one row keyed by (file, id) with its whole text, plus a copy of its attribute 1
 // so that the id and attribute 1 can both be searched through an index. The index on attribute 1
 // holds the whole text too: a query in the order of attribute 1 reads the index alone, in order.
-// Every write is one statement in its own transaction, in a write-ahead journal synced at each
-// commit, so a record is wholly stored or not at all, and other connections (other processes) see
-// it at once. Connections wait for each other's locks instead of failing.
+// Every write is one statement in its own transaction (unless it runs inside Transaction), in a
+// write-ahead journal synced at each commit, so a record is wholly stored or not at all, and other
+// connections (other processes) see it at once. Connections wait for each other's locks instead of
+// failing.
 //
 // Raises ComponentError: kErrStorage for a failure of SQLite itself, kErrNoSuchFile for a file
 // the database does not hold.
@@ -44,6 +45,8 @@ class RecordTable {
   std::vector<std::string> Files();  // in byte order
 
   void Put(const std::string& file, const std::string& id, const std::string& text);
+  // Stores the record only when the file holds none of that id; false, writing nothing, otherwise.
+  bool Insert(const std::string& file, const std::string& id, const std::string& text);
   std::optional<std::string> Get(const std::string& file, const std::string& id);
   bool Delete(const std::string& file, const std::string& id);
   // Stores many records in one transaction, for tools that load a whole file at once.
@@ -67,6 +70,12 @@ class RecordTable {
   using Visitor = std::function<void(std::string_view id, std::string_view text)>;
   void Scan(const std::string& file, const Access& access, const Visitor& visit);
 
+  // Runs body inside one write transaction of this connection: other connections wait for its
+  // end and see all of its writes or none. Calls may nest (the inner one is a savepoint). An
+  // exception from body rolls back what it did and propagates. Other threads using this table
+  // wait until the transaction ends.
+  void Transaction(const std::function<void()>& body);
+
   // Rows handed out by Scan since the table was opened: lets tests see how much a query read.
   int64_t RowsScanned() const { return rows_scanned_; }
   // SQLite's plan for the statement Scan runs for that shape, one line per step.
@@ -76,12 +85,15 @@ class RecordTable {
   class Statement;
   Statement& Prepared(const std::string& sql);
   void Execute(const std::string& sql);
+  void UseWriteAheadJournal();
   void CreateSchema(const std::vector<std::string>& first_files);
   void RequireFile(const std::string& file);
   static std::string ScanStatement(const Shape& shape);
 
-  std::mutex mutex_;
+  // Recursive, so that the statements run by a transaction's body take it again.
+  std::recursive_mutex mutex_;
   sqlite3* db_ = nullptr;
+  int transaction_depth_ = 0;
   std::map<std::string, std::unique_ptr<Statement>> statements_;
   std::map<int, std::unique_ptr<Statement>> scan_statements_;  // by the shape of the scan
   // Files are never removed: once seen, a file is known to exist without asking SQLite again.

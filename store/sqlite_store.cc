@@ -45,6 +45,10 @@ class SqliteFile : public DBAFile,
     return Bound(impl_->table.Get(name_, id).value_or(""), id);
   }
 
+  bool DBInsert(const std::string& id, const std::string& text) override {
+    return impl_->table.Insert(name_, id, text);
+  }
+
   void WriteRecord(const std::string& id, const std::string& text) override {
     impl_->table.Put(name_, id, text);
   }
@@ -82,6 +86,10 @@ DynArrayPtr SqliteDatabase::DBQuery(const std::string& request, const std::strin
   Selection selection = Select(impl_->table, request);
   count = selection.count;
   return std::make_shared<DBADynArray>(std::move(selection.text));
+}
+
+void SqliteDatabase::DBTransaction(const std::function<void()>& body) {
+  impl_->table.Transaction(body);
 }
 
 void SqliteDatabase::PutRecord(const std::string& file, const std::string& id,

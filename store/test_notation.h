@@ -1,11 +1,14 @@
 #pragma once
 // For tests: record texts in a readable notation ("^" between attributes, "]" between values, "\"
-// between sub-values), the error number an action raises and a database file of the test's own.
+// between sub-values), the error number an action raises, a database file of the test's own, and
+// processes run at once.
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "gateways/dba_error.h"
 #include "gateways/dyn_array.h"
@@ -32,11 +35,50 @@ inline int32_t ErrorOf(const std::function<void()>& action) try {
 
 // Removed with its journals at the end of the test; named after the process, as tests run at once.
 struct TempDatabase {
-  std::string path =
-      std::filesystem::temp_directory_path() / ("talvero" + std::to_string(getpid()));
-  ~TempDatabase() {
-    for (const char* end : {"", "-wal", "-shm"}) std::filesystem::remove(path + end);
+  explicit TempDatabase(const std::string& tag = "")
+      : path(std::filesystem::temp_directory_path() /
+             ("talvero" + std::to_string(getpid()) + tag)) {
+    Remove();
   }
+  ~TempDatabase() { Remove(); }
+  void Remove() const {
+    for (const char* end : {"", "-wal", "-shm", "-journal"}) std::filesystem::remove(path + end);
+  }
+  std::string path;
 };
+
+// Runs child(i) for i = 0 to n - 1, each in a process of its own, all released at the same
+// moment; the exit status of each (what child returned, 99 for an exception, -1 for a crash).
+// The children must not use a database connection the parent opened.
+inline std::vector<int> InProcesses(int n, const std::function<int(int)>& child) {
+  int gate[2];
+  if (pipe(gate) != 0) return {};
+  std::vector<pid_t> children;
+  for (int i = 0; i < n; ++i) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      close(gate[1]);
+      char byte;
+      while (read(gate[0], &byte, 1) < 0) {
+      }
+      int status = 99;
+      try {
+        status = child(i);
+      } catch (...) {
+      }
+      _exit(status);
+    }
+    children.push_back(pid);
+  }
+  close(gate[0]);
+  close(gate[1]);  // every child's read returns now
+  std::vector<int> statuses;
+  for (pid_t pid : children) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    statuses.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  }
+  return statuses;
+}
 
 }  // namespace talvero
