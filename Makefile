@@ -1,11 +1,14 @@
 # make demo: install what is missing, build, run the main job.
 # make test: install what is missing, build, run every test and scenario.
 # make bench: times the store and the screen against bare SQLite (data cached in $(BUILD)/bench-data).
+# make reliability: the reliability suite at length (crash, fuzz, failing store, read-only
+#   operator), then the libFuzzer targets for FUZZ_SECONDS each when clang is installed.
+# make sanitize: every test under AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize).
 BUILD ?= build
 PACKAGES := g++ cmake make libgtest-dev libsqlite3-dev libbenchmark-dev
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test demo clean bench
+.PHONY: all deps build test demo clean bench reliability sanitize fuzz
 
 all: build
 
@@ -32,5 +35,38 @@ bench: deps
 	cmake --build $(BUILD) -j $(JOBS) --target talvero-bench
 	$(BUILD)/talvero-bench $(BENCH_ARGS)
 
+FUZZ_SECONDS ?= 60
+SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+
+reliability: build
+	@cd $(BUILD) && TALVERO_LONG=1 ./reliability_test > reliability.log 2>&1; status=$$?; \
+	  grep -E '^reliability:|PASSED|FAILED' reliability.log; exit $$status
+	@if command -v clang++ >/dev/null; then $(MAKE) --no-print-directory fuzz; \
+	else echo "clang++ not installed: the seeded random fuzz tests above stand in for libFuzzer"; fi
+
+# Each target starts from the sentences the screen sends and from a record of the catalogue.
+fuzz: deps
+	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVERO_FUZZ=ON \
+	  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_query fuzz_record
+	@mkdir -p build-fuzz/corpus-query build-fuzz/corpus-record
+	@printf 'SSELECT RUBSAISIE PAR 1' > build-fuzz/corpus-query/list
+	@printf 'SSELECT RUBSAISIE AVEC 1 = "PRIME]" PAR 1' > build-fuzz/corpus-query/label
+	@printf 'SSELECT PLANCOMPTABLE AVEC @ID = "00141]" PAR 1' > build-fuzz/corpus-query/number
+	@printf 'SSELECT RUBSAISIE SANS 0 = "014" AND AVEC 18 = ""' > build-fuzz/corpus-query/detail
+	@printf 'SALAIRE\376\375\374A\3761' > build-fuzz/corpus-record/item
+	@for target in query record; do \
+	  build-fuzz/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    build-fuzz/corpus-$$target > build-fuzz/fuzz_$$target.log 2>&1; status=$$?; \
+	  echo "fuzz_$$target: $$(grep -E 'stat::number_of_executed_units' build-fuzz/fuzz_$$target.log)"; \
+	  if [ $$status -ne 0 ]; then tail -30 build-fuzz/fuzz_$$target.log; exit $$status; fi; \
+	done
+
+sanitize: deps
+	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)" >/dev/null
+	cmake --build build-sanitize -j $(JOBS)
+	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-sanitize build-fuzz
