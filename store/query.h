@@ -44,6 +44,7 @@ struct RecordView {
   std::string_view id;
   std::string_view attr1;
   std::string_view body;
+  bool attr1_multivalued = true;  // false when attribute 1 is known to hold one value
   // Attribute attr, 0 being the id; attributes from 2 on need the whole text.
   std::string_view Attribute(int attr) const {
     return attr == 0 ? id : attr == 1 ? attr1 : AttributeOf(body, attr);

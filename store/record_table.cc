@@ -93,6 +93,7 @@ class RecordTable::Statement {
       if (rc == SQLITE_DONE) return false;
       FailStorage(s_.db_, s_.sql_);
     }
+    int IntColumn(int i) const { return sqlite3_column_int(s_.stmt_, i); }
     std::string_view Column(int i) const {
       auto data = static_cast<const char*>(sqlite3_column_blob(s_.stmt_, i));
       int size = sqlite3_column_bytes(s_.stmt_, i);
@@ -340,8 +341,8 @@ bool RecordTable::Delete(const std::string& file, const std::string& id) {
 // Parameters: ?1 the file, ?2 the value or the start of the prefix range, ?3 its end.
 std::string RecordTable::ScanStatement(const Shape& shape) {
   const Access& access = shape.access;
-  const std::string select =
-      std::string("SELECT id, attr1") + (shape.body ? ", body" : "") + " FROM records ";
+  const std::string select = std::string("SELECT id, attr1, attr1_multivalued") +
+                             (shape.body ? ", body" : "") + " FROM records ";
   auto range = [&](const std::string& column) {
     if (!access.prefix) return " AND " + column + " = ?2";
     std::string sql = " AND " + column + " >= ?2";
@@ -380,13 +381,14 @@ void RecordTable::Scan(const std::string& file, const Shape& shape, const RowVis
   if (query.Parameters() >= 3) query.Blob(3, *end);
   while (query.Step()) {
     ++rows_scanned_;
-    visit(query.Column(0), query.Column(1), shape.body ? query.Column(2) : std::string_view());
+    visit(RecordView{query.Column(0), query.Column(1),
+                     shape.body ? query.Column(3) : std::string_view(), query.IntColumn(2) != 0});
   }
 }
 
 void RecordTable::Scan(const std::string& file, const Access& access, const Visitor& visit) {
   Scan(file, Shape{access, Shape::kAnyOrder, true},
-       [&](std::string_view id, std::string_view, std::string_view body) { visit(id, body); });
+       [&](const RecordView& record) { visit(record.id, record.body); });
 }
 
 std::vector<std::string> RecordTable::ExplainScan(const Shape& shape) {

@@ -60,11 +60,11 @@ class RecordTable {
     enum Order { kAnyOrder, kById, kByAttr1 } order = kAnyOrder;
     bool body = true;  // the whole text; without it only the id and attribute 1 are read
   };
-  // Calls visit(id, attribute 1, whole text or "") for every record of the file in the access
-  // range, in the order asked. One SQL statement reads them all, so they come from one snapshot
-  // of the database. Does not check that the file exists.
-  using RowVisitor =
-      std::function<void(std::string_view id, std::string_view attr1, std::string_view body)>;
+  // Calls visit for every record of the file in the access range, in the order asked, with its
+  // id, attribute 1, whether attribute 1 holds several values, and its whole text when asked.
+  // One SQL statement reads them all, so they come from one snapshot of the database. Does not
+  // check that the file exists.
+  using RowVisitor = std::function<void(const RecordView& record)>;
   void Scan(const std::string& file, const Shape& shape, const RowVisitor& visit);
   // The same, in any order, with the whole text.
   using Visitor = std::function<void(std::string_view id, std::string_view text)>;

@@ -39,6 +39,8 @@ void AppendValues(std::string& text, const std::vector<int>& wanted, const Recor
     std::string_view attr = record.Attribute(wanted[k]);
     size_t start = text.size();
     text += attr;
+    // An id never holds a mark, and the store knows which attributes 1 do.
+    if (wanted[k] == 0 || (wanted[k] == 1 && !record.attr1_multivalued)) continue;
     if (attr.find(kValueMark) != attr.npos)
       std::replace(text.begin() + start, text.end(), kValueMark, kSubMark);
   }
@@ -63,14 +65,12 @@ struct SortedRow {
 void SelectSortedHere(RecordTable& table, const Query& query, const std::vector<int>& wanted,
                       RecordTable::Shape shape, Selection& selection) {
   std::vector<SortedRow> rows;
-  table.Scan(query.file, shape,
-             [&](std::string_view id, std::string_view attr1, std::string_view body) {
-               RecordView record{id, attr1, body};
-               if (!Matches(query, record)) return;
-               SortedRow row{std::string(record.Attribute(*query.sort_attr)), std::string(id), ""};
-               AppendValues(row.values, wanted, record);
-               rows.push_back(std::move(row));
-             });
+  table.Scan(query.file, shape, [&](const RecordView& record) {
+    if (!Matches(query, record)) return;
+    SortedRow row{std::string(record.Attribute(*query.sort_attr)), std::string(record.id), ""};
+    AppendValues(row.values, wanted, record);
+    rows.push_back(std::move(row));
+  });
   // std::string compares as unsigned bytes, which is the order the sentences ask for.
   std::sort(rows.begin(), rows.end(), [](const SortedRow& a, const SortedRow& b) {
     return a.sort_key != b.sort_key ? a.sort_key < b.sort_key : a.id < b.id;
@@ -107,13 +107,17 @@ Selection Select(RecordTable& table, const std::string& request) {
   }
   // The id and attribute 1 orders come from SQLite, read from an index in that order.
   shape.order = sort_attr == 0 ? RecordTable::Shape::kById : RecordTable::Shape::kByAttr1;
-  table.Scan(query.file, shape,
-             [&](std::string_view id, std::string_view attr1, std::string_view body) {
-               RecordView record{id, attr1, body};
-               if (!Matches(query, record)) return;
-               if (selection.count++ > 0) selection.text += kAttrMark;
-               AppendValues(selection.text, wanted, record);
-             });
+  // When the only condition gave the index range, every record of the range meets it, except
+  // one whose attribute 1 holds several values (read whatever the range).
+  const bool range_is_exact =
+      query.conditions.size() == 1 && shape.access.kind != Access::kAllRecords;
+  table.Scan(query.file, shape, [&](const RecordView& record) {
+    bool in_range =
+        range_is_exact && (shape.access.kind == Access::kIdRange || !record.attr1_multivalued);
+    if (!in_range && !Matches(query, record)) return;
+    if (selection.count++ > 0) selection.text += kAttrMark;
+    AppendValues(selection.text, wanted, record);
+  });
   return selection;
 }
 
