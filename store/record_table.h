@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "store/query.h"
+#include "store/store.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -40,13 +41,30 @@ class RecordTable {
   void CreateFile(const std::string& file);
   std::vector<std::string> Files();  // in byte order
 
+  // Every write and delete keeps the record's text before and after in the journal, with the
+  // time and the operator's name, in the same transaction (store.h).
   void Put(const std::string& file, const std::string& id, const std::string& text);
+  // Stores the record only when none of that id exists; true when it did.
+  bool Insert(const std::string& file, const std::string& id, const std::string& text);
   std::optional<std::string> Get(const std::string& file, const std::string& id);
   bool Delete(const std::string& file, const std::string& id);
 
+  // The name kept in the journal with every change from now on.
+  void SetOperator(const std::string& name);
+  // Runs body in one transaction holding the write lock (a savepoint inside another one).
+  void Transaction(const std::function<void()>& body);
+  std::vector<Version> History(const std::string& file, const std::string& id);
+  // The text a record had after that version: nothing when there is no such version, an empty
+  // optional when that version deleted it.
+  std::optional<std::optional<std::string>> TextAfter(const std::string& file,
+                                                      const std::string& id, int version);
+  // Every record of the file in id order.
+  using Visitor = std::function<void(std::string_view id, std::string_view text)>;
+  void ForEach(const std::string& file, const Visitor& visit);
+  std::vector<std::string> IntegrityProblems();
+
   // Calls visit(id, text) for every record of the file in the access range, all read from one
   // snapshot of the database. Does not check that the file exists.
-  using Visitor = std::function<void(std::string_view id, std::string_view text)>;
   void Scan(const std::string& file, const Access& access, const Visitor& visit);
 
   // Rows handed out by Scan since the table was opened: lets tests see how much a query read.
@@ -61,8 +79,18 @@ class RecordTable {
   void CreateSchema(const std::vector<std::string>& first_files);
   void RequireFile(const std::string& file);
   std::vector<std::string> ScanStatements(const Access& access) const;
+  void RunScan(const std::string& file, const Access& access, const std::optional<std::string>& end,
+               const Visitor& visit);
+  bool Write(const std::string& file, const std::string& id, const std::string& text,
+             bool only_new);
+  std::optional<std::string> Current(const std::string& file, const std::string& id);
+  void Journal(const std::string& file, const std::string& id,
+               const std::optional<std::string>& before, const std::optional<std::string>& after);
 
-  std::mutex mutex_;
+  // Recursive: the body of a transaction calls back into the table.
+  std::recursive_mutex mutex_;
+  int depth_ = 0;  // transactions open
+  std::string operator_name_;
   sqlite3* db_ = nullptr;
   std::map<std::string, std::unique_ptr<Statement>> statements_;
   int64_t rows_scanned_ = 0;

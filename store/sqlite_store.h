@@ -34,27 +34,34 @@
 #include <vector>
 
 #include "gateways/dba.h"
+#include "store/store.h"
 
 namespace talvero::store {
 
-class SqliteDatabase : public DBADatabase {
+class SqliteDatabase : public Store {
  public:
-  // Opens the store at path, creating it (with the four files) when it does not exist.
-  // ":memory:" gives a private in-memory store.
-  static std::shared_ptr<SqliteDatabase> Open(const std::string& path);
+  // Opens the store at path, creating it (with the four files) when it does not exist and mode
+  // allows. ":memory:" gives a private in-memory store.
+  static std::shared_ptr<SqliteDatabase> Open(const std::string& path,
+                                              OpenMode mode = OpenMode::kCreateIfMissing);
   ~SqliteDatabase() override;
 
   std::shared_ptr<DBAFile> DBOpen(const std::string& file) override;
   DynArrayPtr DBQuery(const std::string& request, const std::string& options,
                       int32_t& count) override;
+  void DBTransaction(const std::function<void()>& body) override;
 
-  // Direct access for set-up tools and tests. A file the store does not hold raises
-  // kErrNoSuchFile; an empty id, or one holding a mark, raises kErrStorage.
-  void PutRecord(const std::string& file, const std::string& id, const std::string& text);
-  bool DeleteRecord(const std::string& file, const std::string& id);
-  std::optional<std::string> GetRecord(const std::string& file, const std::string& id);
-  void CreateFile(const std::string& file);
-  std::vector<std::string> Files();
+  // Direct access for set-up tools and tests, and the change journal (store.h).
+  void SetOperator(const std::string& name) override;
+  void PutRecord(const std::string& file, const std::string& id, const std::string& text) override;
+  bool DeleteRecord(const std::string& file, const std::string& id) override;
+  std::optional<std::string> GetRecord(const std::string& file, const std::string& id) override;
+  void CreateFile(const std::string& file) override;
+  std::vector<std::string> Files() override;
+  void ForEachRecord(const std::string& file, const Visitor& visit) override;
+  std::vector<Version> History(const std::string& file, const std::string& id) override;
+  void Restore(const std::string& file, const std::string& id, int version) override;
+  std::vector<std::string> IntegrityProblems() override;
 
   struct Impl;
 
