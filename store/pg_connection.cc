@@ -68,7 +68,10 @@ void PgConnection::Connect() {
   // dbname holds the whole connection string (expand_dbname); the keywords after it win.
   const char* keywords[] = {"dbname",          "client_encoding", "application_name",
                             "connect_timeout", "options",         nullptr};
-  const char* values[] = {url_.c_str(), "UTF8", "talvero", "10", options.c_str(), nullptr};
+  // The schema in the application name lets an administrator tell the stores' sessions apart.
+  std::string application = schema_.empty() ? "talvero" : "talvero:" + schema_;
+  const char* values[] = {url_.c_str(), "UTF8",          application.c_str(),
+                          "10",         options.c_str(), nullptr};
   conn_ = PQconnectdbParams(keywords, values, 1);
   if (PQstatus(conn_) != CONNECTION_OK) {
     std::string reason = FirstLine(PQerrorMessage(conn_));
