@@ -1,7 +1,10 @@
 #pragma once
-// The embedded record store: our own database component, on SQLite. One database file holds every
-// file of records. Every write is atomic and durable (a record is wholly there after a crash or
-// not at all), and several processes may use the same database file at once.
+// The embedded record store: our own database component, on SQLite. This header is also the
+// contract of records and query sentences that every backend of the store keeps (store.h).
+//
+// One database file holds every file of records. Every write is atomic and durable (a record is
+// wholly there after a crash or not at all), and several processes may use the same database file
+// at once.
 //
 // A new store holds the files RUBSAISIE, COMPTEUR, PLANCOMPTABLE and ASSOCIATION, all empty.
 // DBOpen of a file the store does not hold raises kErrNoSuchFile; DBRead of a missing record
@@ -12,8 +15,9 @@
 //   [ "PAR" ATTR ]
 // - ATTR is an attribute number or "@ID" (0 is the id too). VALUE is double-quoted; a final "]"
 //   inside the quotes means "starts with".
-// - SSELECT without PAR sorts by id. PAR sorts by that attribute's whole text in byte order; ties
-//   are broken by the id. SELECT without PAR gives the id order too (callers may not rely on it).
+// - SSELECT without PAR sorts by id. PAR sorts by that attribute's whole text in byte order; with
+//   SSELECT ties are broken by the id. SELECT gives the same order today, but callers may rely on
+//   neither its order without PAR nor its order of ties (point 4 below).
 // - Comparisons are exact and case-sensitive. A missing attribute reads as one empty value.
 //   "AVEC a = v" holds when any value of a equals v; "AVEC a <> v" when any value differs from v;
 //   "SANS a = v" when no value of a equals v; "SANS a <> v" when no value differs from v.
@@ -28,6 +32,18 @@
 //   selected (left alone on error); options are ignored.
 // Prefix and equality conditions on the id and on attribute 1 are answered from indexes, without
 // reading every record of the file. Failures of SQLite itself raise kErrStorage.
+//
+// Four points are deliberate. They are what a payroll operator expects and what established
+// multivalue databases do; do not "fix" them. Every backend of the store keeps them (the server
+// store of pg_store.h too), held by the shared tests of store_contract_test.cc:
+// 1. Comparisons are exact byte strings, never numbers: "012" is not "12", "1.50" is not "1.5".
+// 2. Only a final "]" inside the quotes is special. "^" and a leading "[" are literal characters,
+//    and so is any other "]": "PRIME]]" selects the texts starting with "PRIME]".
+// 3. PAR on a multivalued attribute sorts by the attribute's whole text, its value marks
+//    included; a value mark sorts after every character of a text, so "B" < "BA" < "B" mark "A"
+//    < "C".
+// 4. SELECT with PAR promises the order of the sort keys only: records with equal keys may come
+//    in any order (SSELECT breaks those ties by the id).
 #include <memory>
 #include <optional>
 #include <string>
