@@ -62,23 +62,31 @@ PgConnection::~PgConnection() {
 
 void PgConnection::Connect() {
   PQfinish(conn_);
-  // The server's notices (a drop that cascades) are for people at a console, not for our callers.
-  std::string options = "-c client_min_messages=warning";
-  if (!schema_.empty()) options += " -c search_path=" + schema_;
-  // dbname holds the whole connection string (expand_dbname); the keywords after it win.
-  const char* keywords[] = {"dbname",          "client_encoding", "application_name",
-                            "connect_timeout", "options",         nullptr};
   // The schema in the application name lets an administrator tell the stores' sessions apart.
   std::string application = schema_.empty() ? "talvero" : "talvero:" + schema_;
-  const char* values[] = {url_.c_str(), "UTF8",          application.c_str(),
-                          "10",         options.c_str(), nullptr};
-  conn_ = PQconnectdbParams(keywords, values, 1);
+  std::string options = "-c search_path=" + schema_;
+  // dbname holds the whole connection string (expand_dbname): it overrides the keywords before
+  // it, which are only defaults, and the keywords after it override it. A connection string may
+  // choose the store's schema itself with options=-csearch_path%3DNAME.
+  std::vector<const char*> keywords = {"application_name", "connect_timeout", "dbname",
+                                       "client_encoding"};
+  std::vector<const char*> values = {application.c_str(), "10", url_.c_str(), "UTF8"};
+  if (!schema_.empty()) {
+    keywords.push_back("options");
+    values.push_back(options.c_str());
+  }
+  keywords.push_back(nullptr);
+  values.push_back(nullptr);
+  conn_ = PQconnectdbParams(keywords.data(), values.data(), 1);
   if (PQstatus(conn_) != CONNECTION_OK) {
     std::string reason = FirstLine(PQerrorMessage(conn_));
     PQfinish(conn_);
     conn_ = nullptr;
     FailStorage("Connexion impossible au serveur de base de données : " + reason);
   }
+  // The server's notices (a drop that cascades) are for people at a console, not our callers.
+  PQsetNoticeProcessor(
+      conn_, [](void*, const char*) {}, nullptr);
 }
 
 // Inside a transaction a lost connection is never replaced: a new one would run the rest of the

@@ -231,6 +231,11 @@ void OpenSchema(PgConnection& connection, OpenMode mode) {
   connection.Begin();
   try {
     if (schema.empty()) {
+      // Without a schema of ours, the first of the connection's search path must exist.
+      if (connection.Run("SELECT current_schema()").IsNull(0, 0)) {
+        throw ComponentError(kErrStorage,
+                             "Le schéma choisi par la connexion (search_path) n'existe pas.");
+      }
       connection.Run(kWriterLock);
     } else {
       connection.Run("SELECT pg_advisory_xact_lock(7410, hashtext($1))", {Text(schema)});
