@@ -11,17 +11,16 @@
 
 namespace {
 
-void PrintUsage(std::ostream& out) {
-  out << "usage: talvero-replay [--db PATH|URL | --server URL] [--verbose] FILE.scn ...\n"
-      << "  --db PATH|URL  play every file on that existing store (a file, or a\n"
-      << "                 postgresql:// connection string)\n"
-      << "  --server URL   play each file on a fresh store of its own on that PostgreSQL\n"
-      << "                 server (a schema dropped afterwards)\n";
-}
+constexpr const char* kUsage =
+    "usage: talvero-replay [--db PATH|URL | --server URL] [--verbose] FILE.scn [FILE.scn ...]\n"
+    "Plays each scenario file on the headless entry screen, on a fresh store unless --db names\n"
+    "an existing one (a file, or a postgresql:// connection string). --server URL plays each\n"
+    "file on a fresh store of its own on that PostgreSQL server (a schema dropped afterwards).\n"
+    "--verbose prints every event the operator would see.\n"
+    "Exit status: 0 all passed, 1 an expectation failed, 2 a file could not be run.\n";
 
 int Usage(const std::string& problem) {
-  std::cerr << "talvero-replay: " << problem << "\n";
-  PrintUsage(std::cerr);
+  std::cerr << "talvero-replay: " << problem << "\n" << kUsage;
   return 2;
 }
 
@@ -33,7 +32,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--help") {
-      PrintUsage(std::cout);
+      std::cout << kUsage;
       return 0;
     } else if (arg == "--verbose") {
       options.verbose = true;

@@ -81,6 +81,7 @@ class Scenario {
   // "Ctr_Talvero" or "Frm_Detail"; nullptr for any other name.
   screen::Surface* FindSurface(const Command& c, const std::string& name);
   Observed Property(const Command& c);
+  std::optional<FieldView> AnyField(const Command& c);
   // The stored text of a query result.
   std::string RunQuery(const std::string& sentence, const std::string& attributes);
 

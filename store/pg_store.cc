@@ -203,9 +203,7 @@ class PgFile : public DBAFile, public RecordSink, public std::enable_shared_from
     return Bound(impl_->Get(name_, id).value_or(""), id);
   }
 
-  // Stores a new record under id only when no record of that id exists: never replaces one.
-  // Returns false, writing nothing, when the id is taken.
-  bool DBInsert(const std::string& id, const std::string& text) {
+  bool DBInsert(const std::string& id, const std::string& text) override {
     return impl_->Put(name_, id, text, true);
   }
 

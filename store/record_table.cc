@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <thread>
+
 #include "gateways/dba_error.h"
 #include "gateways/dyn_array.h"
 #include "store/store.h"
@@ -58,6 +61,7 @@ class RecordTable::Statement {
       return *this;
     }
     int Parameters() const { return sqlite3_bind_parameter_count(s_.stmt_); }
+    sqlite3_stmt* Raw() { return s_.stmt_; }
     // True while a row is there.
     bool Step() {
       int rc = sqlite3_step(s_.stmt_);
@@ -97,7 +101,7 @@ RecordTable::RecordTable(const std::string& path, const std::vector<std::string>
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     // The write-ahead journal lets readers of other processes go on during a write; FULL syncs it
     // at every commit, so a stored record survives a power cut.
-    Execute("PRAGMA journal_mode = WAL");
+    UseWriteAheadJournal();
     Execute("PRAGMA synchronous = FULL");
     CreateSchema(first_files);
   } catch (...) {
@@ -122,6 +126,31 @@ RecordTable::Statement& RecordTable::Prepared(const std::string& sql) {
   auto& slot = statements_[sql];
   if (!slot) slot = std::make_unique<Statement>(db_, sql);
   return *slot;
+}
+
+// Switching to the write-ahead journal needs the database to itself, and SQLite does not wait
+// on the busy timeout for it: when several processes open a new database at once, the switch is
+// tried again until it succeeds or the busy timeout has passed. The mode is kept in the file, so
+// on an existing database the switch is immediate.
+void RecordTable::UseWriteAheadJournal() {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+  for (;;) {
+    std::string mode;
+    int rc;
+    {
+      Statement::Use pragma(Prepared("PRAGMA journal_mode = WAL"));
+      rc = sqlite3_step(pragma.Raw());
+      if (rc == SQLITE_ROW) mode = pragma.Column(0);
+    }
+    // A private in-memory database keeps its own journal.
+    if (mode == "wal" || mode == "memory") return;
+    const bool busy =
+        (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED || rc == SQLITE_ROW;
+    if (!busy || std::chrono::steady_clock::now() > give_up) {
+      FailStorage(db_, "PRAGMA journal_mode = WAL");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 // Two processes may create the same new database at once: the immediate transaction makes one
@@ -220,6 +249,31 @@ bool RecordTable::Write(const std::string& file, const std::string& id, const st
   return stored;
 }
 
+void RecordTable::Transaction(const std::function<void()>& body) {
+  std::lock_guard lock(mutex_);
+  // Immediate: the write lock is taken at the start, so what the body reads cannot be changed by
+  // another writer before it writes.
+  const bool outermost = transaction_depth_ == 0;
+  const std::string savepoint = "nested_" + std::to_string(transaction_depth_);
+  Execute(outermost ? "BEGIN IMMEDIATE" : "SAVEPOINT " + savepoint);
+  ++transaction_depth_;
+  try {
+    body();
+    Execute(outermost ? "COMMIT" : "RELEASE " + savepoint);
+    --transaction_depth_;
+  } catch (...) {
+    --transaction_depth_;
+    if (outermost) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    } else {
+      // Undoes only what the inner body did; the outer transaction goes on.
+      const std::string undo = "ROLLBACK TO " + savepoint + "; RELEASE " + savepoint;
+      sqlite3_exec(db_, undo.c_str(), nullptr, nullptr, nullptr);
+    }
+    throw;
+  }
+}
+
 std::optional<std::string> RecordTable::Get(const std::string& file, const std::string& id) {
   std::lock_guard lock(mutex_);
   {
@@ -270,35 +324,27 @@ std::vector<std::string> RecordTable::ScanStatements(const Access& access) const
   return {select};
 }
 
-void RecordTable::RunScan(const std::string& file, const Access& access,
-                          const std::optional<std::string>& end, const Visitor& visit) {
-  for (const std::string& sql : ScanStatements(access)) {
-    Statement::Use query(Prepared(sql));
-    query.Text(1, file);
-    if (query.Parameters() >= 2) query.Blob(2, access.key);
-    if (query.Parameters() >= 3) query.Blob(3, *end);
-    while (query.Step()) {
-      ++rows_scanned_;
-      visit(query.Column(0), query.Column(1));
-    }
-  }
-}
-
 void RecordTable::Scan(const std::string& file, const Access& access, const Visitor& visit) {
   std::lock_guard lock(mutex_);
   std::optional<std::string> end = access.prefix ? PrefixEnd(access.key) : std::nullopt;
   // One read transaction: the statements of one scan see the same state of the database. Inside
-  // a transaction of the caller's, that one already does.
-  if (depth_ > 0) {
-    RunScan(file, access, end, visit);
-    return;
-  }
-  Execute("BEGIN");
+  // a transaction they already do.
+  const bool own_transaction = transaction_depth_ == 0;
+  if (own_transaction) Execute("BEGIN");
   try {
-    RunScan(file, access, end, visit);
-    Execute("COMMIT");
+    for (const std::string& sql : ScanStatements(access)) {
+      Statement::Use query(Prepared(sql));
+      query.Text(1, file);
+      if (query.Parameters() >= 2) query.Blob(2, access.key);
+      if (query.Parameters() >= 3) query.Blob(3, *end);
+      while (query.Step()) {
+        ++rows_scanned_;
+        visit(query.Column(0), query.Column(1));
+      }
+    }
+    if (own_transaction) Execute("COMMIT");
   } catch (...) {
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (own_transaction) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     throw;
   }
 }
@@ -316,32 +362,6 @@ std::vector<std::string> RecordTable::ExplainScan(const Access& access) {
 void RecordTable::SetOperator(const std::string& name) {
   std::lock_guard lock(mutex_);
   operator_name_ = name;
-}
-
-// The outermost transaction takes the write lock at once (BEGIN IMMEDIATE), so that a read made
-// inside it is never followed by a write that another process's commit made impossible; inner
-// ones are savepoints, so that a failing inner part undoes only itself.
-void RecordTable::Transaction(const std::function<void()>& body) {
-  std::lock_guard lock(mutex_);
-  std::string savepoint = "level" + std::to_string(depth_);
-  Execute(depth_ == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT " + savepoint);
-  ++depth_;
-  try {
-    body();
-  } catch (...) {
-    --depth_;
-    const std::string undo = depth_ == 0 ? "ROLLBACK" : "ROLLBACK TO " + savepoint;
-    sqlite3_exec(db_, undo.c_str(), nullptr, nullptr, nullptr);
-    if (depth_ > 0) sqlite3_exec(db_, ("RELEASE " + savepoint).c_str(), nullptr, nullptr, nullptr);
-    throw;
-  }
-  --depth_;
-  try {
-    Execute(depth_ == 0 ? "COMMIT" : "RELEASE " + savepoint);
-  } catch (...) {
-    if (depth_ == 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    throw;
-  }
 }
 
 std::optional<std::string> RecordTable::Current(const std::string& file, const std::string& id) {

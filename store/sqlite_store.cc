@@ -40,9 +40,7 @@ class SqliteFile : public DBAFile,
     return Bound(impl_->table.Get(name_, id).value_or(""), id);
   }
 
-  // Stores a new record under id only when no record of that id exists: never replaces one.
-  // Returns false, writing nothing, when the id is taken.
-  bool DBInsert(const std::string& id, const std::string& text) {
+  bool DBInsert(const std::string& id, const std::string& text) override {
     return impl_->table.Insert(name_, id, text);
   }
 
@@ -88,6 +86,10 @@ DynArrayPtr SqliteDatabase::DBQuery(const std::string& request, const std::strin
   return std::make_shared<DBADynArray>(selection.text);
 }
 
+void SqliteDatabase::DBTransaction(const std::function<void()>& body) {
+  impl_->table.Transaction(body);
+}
+
 void SqliteDatabase::PutRecord(const std::string& file, const std::string& id,
                                const std::string& text) {
   impl_->table.Put(file, id, text);
@@ -108,10 +110,6 @@ void SqliteDatabase::CreateFile(const std::string& file) {
 
 std::vector<std::string> SqliteDatabase::Files() {
   return impl_->table.Files();
-}
-
-void SqliteDatabase::DBTransaction(const std::function<void()>& body) {
-  impl_->table.Transaction(body);
 }
 
 void SqliteDatabase::SetOperator(const std::string& name) {

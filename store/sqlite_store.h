@@ -65,6 +65,8 @@ class SqliteDatabase : public Store {
   std::shared_ptr<DBAFile> DBOpen(const std::string& file) override;
   DynArrayPtr DBQuery(const std::string& request, const std::string& options,
                       int32_t& count) override;
+  // BEGIN IMMEDIATE ... COMMIT on this store's connection; a nested call is a savepoint of the
+  // transaction around it. Reads in the body see its writes.
   void DBTransaction(const std::function<void()>& body) override;
 
   // Direct access for set-up tools and tests, and the change journal (store.h).

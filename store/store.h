@@ -9,7 +9,11 @@
 // time and the name of the operator set with SetOperator. The text before is the one stored at
 // the moment of the write, read under the write's own lock, so a version that another operator's
 // concurrent write overwrote is still in the journal. Versions of a record are numbered from 1 in
-// the order they were written; a delete is a version without text after.
+// the order they were written; a delete is a version without text after. DBInsert journals the
+// records it stores.
+//
+// DBTransaction (dba.h) nests on every backend: an inner call whose body fails rolls back its own
+// writes only, and the transaction around it goes on.
 #include <functional>
 #include <memory>
 #include <optional>
@@ -58,12 +62,6 @@ class Store : public DBADatabase {
   // Stores the text the record had after that version (deletes it when that version is a
   // delete), as a new version. An unknown version raises kErrRecordNotFound.
   virtual void Restore(const std::string& file, const std::string& id, int version) = 0;
-
-  // Runs body as one transaction: what it reads and writes through this database, its files and
-  // their bound records, is seen by other users all at once or not at all, and other writers wait
-  // until it ends. An exception from body rolls everything back and propagates. Calls may nest;
-  // an inner call whose body fails rolls back its own writes only.
-  virtual void DBTransaction(const std::function<void()>& body) = 0;
 
   // Faults of the store's own structures, one readable line each; empty when it is sound.
   virtual std::vector<std::string> IntegrityProblems() = 0;

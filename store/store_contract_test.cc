@@ -204,6 +204,18 @@ TEST_P(StoreContractTest, ConcurrentCounterAllocationsNeverInterleave) {
   EXPECT_EQ(2u * kEach + 1, db_->History("COMPTEUR", "999").size());
 }
 
+TEST_P(StoreContractTest, InsertNeverReplacesARecord) {
+  auto file = db_->DBOpen("RUBSAISIE");
+  db_->PutRecord("RUBSAISIE", "041", "ANCIENNE");
+  EXPECT_FALSE(file->DBInsert("041", "NOUVELLE"));
+  EXPECT_TRUE(file->DBInsert("042", "NOUVELLE"));
+  EXPECT_EQ("ANCIENNE", file->DBRead("041")->Get());
+  EXPECT_EQ("NOUVELLE", file->DBRead("042")->Get());
+  EXPECT_EQ(1u, db_->History("RUBSAISIE", "041").size());
+  EXPECT_EQ(1u, db_->History("RUBSAISIE", "042").size());
+  EXPECT_EQ(kErrStorage, ErrorOf([&] { file->DBInsert("", "X"); }));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, StoreContractTest,
                          ::testing::Values(Backend::kSqlite, Backend::kPostgres),
                          [](const auto& info) { return BackendName(info.param); });

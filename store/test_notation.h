@@ -1,7 +1,8 @@
 #pragma once
 // For tests: record texts in a readable notation ("^" between attributes, "]" between values, "\"
-// between sub-values), the error number an action raises, a database file of the test's own and
-// a fresh store on each backend.
+// between sub-values), the error number an action raises, a database file of the test's own,
+// processes run at once and a fresh store on each backend.
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "gateways/dba_error.h"
 #include "gateways/dyn_array.h"
@@ -39,12 +41,51 @@ inline int32_t ErrorOf(const std::function<void()>& action) try {
 
 // Removed with its journals at the end of the test; named after the process, as tests run at once.
 struct TempDatabase {
-  std::string path =
-      std::filesystem::temp_directory_path() / ("talvero" + std::to_string(getpid()));
-  ~TempDatabase() {
-    for (const char* end : {"", "-wal", "-shm"}) std::filesystem::remove(path + end);
+  explicit TempDatabase(const std::string& tag = "")
+      : path(std::filesystem::temp_directory_path() /
+             ("talvero" + std::to_string(getpid()) + tag)) {
+    Remove();
   }
+  ~TempDatabase() { Remove(); }
+  void Remove() const {
+    for (const char* end : {"", "-wal", "-shm", "-journal"}) std::filesystem::remove(path + end);
+  }
+  std::string path;
 };
+
+// Runs child(i) for i = 0 to n - 1, each in a process of its own, all released at the same
+// moment; the exit status of each (what child returned, 99 for an exception, -1 for a crash).
+// The children must not use a database connection the parent opened.
+inline std::vector<int> InProcesses(int n, const std::function<int(int)>& child) {
+  int gate[2];
+  if (pipe(gate) != 0) return {};
+  std::vector<pid_t> children;
+  for (int i = 0; i < n; ++i) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      close(gate[1]);
+      char byte;
+      while (read(gate[0], &byte, 1) < 0) {
+      }
+      int status = 99;
+      try {
+        status = child(i);
+      } catch (...) {
+      }
+      _exit(status);
+    }
+    children.push_back(pid);
+  }
+  close(gate[0]);
+  close(gate[1]);  // every child's read returns now
+  std::vector<int> statuses;
+  for (pid_t pid : children) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    statuses.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  }
+  return statuses;
+}
 
 // The backends that keep the store's contract. Tests on the server need its connection string in
 // TALVERO_PG_URL (make test starts a throwaway server) and are skipped without it.
@@ -67,11 +108,11 @@ inline void PrintTo(Backend backend, std::ostream* out) {
 // another machine would be.
 class FreshStore {
  public:
-  explicit FreshStore(Backend backend) : backend_(backend) {
-    static std::atomic<int> made = 0;
-    schema_ = "talvero_test_" + std::to_string(getpid()) + "_" + std::to_string(++made);
-    file_.path += "_" + std::to_string(made);
-  }
+  explicit FreshStore(Backend backend)
+      : backend_(backend),
+        number_(NextNumber()),
+        file_("_" + std::to_string(number_)),
+        schema_("talvero_test_" + std::to_string(getpid()) + "_" + std::to_string(number_)) {}
   ~FreshStore() {
     if (backend_ == Backend::kPostgres && opened_) {
       try {
@@ -92,7 +133,13 @@ class FreshStore {
   const std::string& Schema() const { return schema_; }
 
  private:
+  static int NextNumber() {
+    static std::atomic<int> made = 0;
+    return ++made;
+  }
+
   Backend backend_;
+  int number_;
   TempDatabase file_;
   std::string schema_;
   bool opened_ = false;
