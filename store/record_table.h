@@ -4,9 +4,10 @@
 //
 // Each record is one row keyed by (file, id) with its whole text, plus a copy of its attribute 1
 // so that the id and attribute 1 can both be searched through an index. Every write is one
-// statement in its own transaction (unless it runs inside Transaction), in a write-ahead journal
-// synced at each commit, so a record is wholly stored or not at all, and other connections (other
-// processes) see it at once.
+// transaction (a savepoint when it runs inside Transaction) that stores the record and its version
+// in the change journal, in a write-ahead journal synced at each commit, so a record and its
+// version are wholly stored or not at all, and other connections (other processes) see them at
+// once.
 // Connections wait for each other's locks instead of failing.
 //
 // Raises ComponentError: kErrStorage for a failure of SQLite itself, kErrNoSuchFile for a file
