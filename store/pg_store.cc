@@ -96,7 +96,9 @@ struct PgDatabase::Impl : public RecordSource {
     connection.End(true);
   }
 
+  // A name that is not UTF-8 cannot be a file's: the embedded store says so too.
   bool HasFile(const std::string& file) override {
+    if (!IsUtf8(file)) return false;
     std::lock_guard lock(mutex);
     return connection.Run("SELECT 1 FROM files WHERE name = $1", {Text(file)}).Rows() > 0;
   }
@@ -113,6 +115,7 @@ struct PgDatabase::Impl : public RecordSource {
   }
 
   std::optional<std::string> Get(const std::string& file, const std::string& id) {
+    if (!IsUtf8(file)) NoSuchFile(file);
     std::lock_guard lock(mutex);
     PgResult rows = connection.Run("SELECT body FROM records WHERE file = $1 AND id = $2",
                                    {Text(file), Bytes(id)});
@@ -161,11 +164,9 @@ struct PgDatabase::Impl : public RecordSource {
   bool Delete(const std::string& file, const std::string& id) {
     bool deleted = false;
     Write([&] {
+      RequireFile(file);
       std::optional<std::string> before = Current(file, id);
-      if (!before) {
-        RequireFile(file);
-        return;
-      }
+      if (!before) return;
       connection.Run("DELETE FROM records WHERE file = $1 AND id = $2", {Text(file), Bytes(id)});
       Journal(file, id, before, std::nullopt);
       deleted = true;
@@ -289,7 +290,11 @@ void PgDatabase::DBTransaction(const std::function<void()>& body) {
 
 void PgDatabase::SetOperator(const std::string& name) {
   std::lock_guard lock(impl_->mutex);
+  // The journal's operator column is text: a name that is not UTF-8 keeps its ASCII letters.
   impl_->operator_name = name;
+  if (!IsUtf8(name)) {
+    for (char& c : impl_->operator_name) c = static_cast<unsigned char>(c) < 0x80 ? c : '?';
+  }
 }
 
 void PgDatabase::PutRecord(const std::string& file, const std::string& id,

@@ -31,10 +31,35 @@ void CheckRecordId(const std::string& id) {
   }
 }
 
+bool IsUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    int follow = byte(0) < 0x80   ? 0
+                 : byte(0) < 0xC2 ? -1
+                 : byte(0) < 0xE0 ? 1
+                 : byte(0) < 0xF0 ? 2
+                 : byte(0) < 0xF5 ? 3
+                                  : -1;
+    if (follow < 0 || text.size() - i <= static_cast<size_t>(follow)) return false;
+    for (int k = 1; k <= follow; ++k) {
+      if ((byte(k) & 0xC0) != 0x80) return false;
+    }
+    // No overlong forms, no surrogates, nothing past U+10FFFF.
+    if ((byte(0) == 0xE0 && byte(1) < 0xA0) || (byte(0) == 0xED && byte(1) >= 0xA0) ||
+        (byte(0) == 0xF0 && byte(1) < 0x90) || (byte(0) == 0xF4 && byte(1) >= 0x90)) {
+      return false;
+    }
+    i += follow + 1;
+  }
+  return true;
+}
+
 void CheckFileName(const std::string& file) {
-  // The name must fit in a query sentence as one word.
-  if (file.empty() || file.find_first_of(std::string(" \t\r\n\"") + kAttrMark + kValueMark +
-                                         kSubMark) != std::string::npos) {
+  // The name must fit in a query sentence as one word, and be a text every backend can hold.
+  if (file.empty() || !IsUtf8(file) ||
+      file.find_first_of(std::string(" \t\r\n\"") + kAttrMark + kValueMark + kSubMark) !=
+          std::string::npos) {
     throw ComponentError(kErrStorage, "Nom de fichier invalide : \"" + file + "\".");
   }
 }

@@ -83,6 +83,8 @@ std::shared_ptr<Store> OpenStore(const std::string& path_or_url,
 // Checks shared by the backends; both raise ComponentError(kErrStorage).
 void CheckRecordId(const std::string& id);
 void CheckFileName(const std::string& file);
+// Whether text is well-formed UTF-8 (the only texts a server's text column holds).
+bool IsUtf8(std::string_view text);
 
 // The first text that does not start with prefix (bytes compared unsigned), or nothing when
 // every longer text does.

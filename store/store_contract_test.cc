@@ -95,10 +95,13 @@ TEST_P(StoreContractTest, ErrorsAreTheSameOnEveryBackend) {
   }
   EXPECT_EQ(kErrBadQuery, ErrorOf([&] { query(Marks("SSELECT RUBSAISIE^COMPTEUR^0")); }));
   EXPECT_EQ(kErrNoSuchFile, ErrorOf([&] { query("SSELECT RUBSAISIES"); }));
+  EXPECT_EQ(kErrNoSuchFile, ErrorOf([&] { query("SSELECT RUBSAISIE\xE9"); }));
   EXPECT_EQ(7, count);
   EXPECT_EQ(kErrNoSuchFile, ErrorOf([&] { db_->DBOpen("RUBSAISIES"); }));
   EXPECT_EQ(kErrNoSuchFile, ErrorOf([&] { db_->PutRecord("AUTRE", "1", "A"); }));
   EXPECT_EQ(kErrNoSuchFile, ErrorOf([&] { db_->GetRecord("AUTRE", "1"); }));
+  EXPECT_EQ(kErrNoSuchFile, ErrorOf([&] { db_->DeleteRecord("\xFF", "1"); }));
+  EXPECT_EQ(kErrStorage, ErrorOf([&] { db_->CreateFile("PAIE\xE9"); }));
   EXPECT_EQ(kErrStorage, ErrorOf([&] { db_->PutRecord("RUBSAISIE", "", "A"); }));
   EXPECT_EQ(kErrStorage, ErrorOf([&] { db_->PutRecord("RUBSAISIE", Marks("1]2"), "A"); }));
   EXPECT_EQ(kErrStorage, ErrorOf([&] { db_->CreateFile("DEUX MOTS"); }));
