@@ -26,7 +26,9 @@ test: build
 	@state=$$(mktemp); \
 	url=$$(tests/pg_server.sh start $$state) || { rm -f $$state; exit 1; }; \
 	trap 'tests/pg_server.sh stop '$$state INT TERM; \
-	(cd $(BUILD) && TALVERO_PG_URL="$$url" ctest --output-on-failure -j $(JOBS)); status=$$?; \
+	[ -s $$state ] && restart="$(CURDIR)/tests/pg_server.sh restart $$state"; \
+	(cd $(BUILD) && TALVERO_PG_URL="$$url" TALVERO_PG_RESTART="$$restart" \
+	  ctest --output-on-failure -j $(JOBS)); status=$$?; \
 	tests/pg_server.sh stop $$state; exit $$status
 
 demo: build

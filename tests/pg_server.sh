@@ -3,6 +3,8 @@
 #
 #   tests/pg_server.sh start STATE   prints the connection URL to use (and nothing else on stdout)
 #   tests/pg_server.sh stop STATE    stops the server and removes its cluster
+#   tests/pg_server.sh restart STATE restarts it, as an administrator would (for the tests of
+#                                    lost connections)
 #
 # STATE is a file where start notes the cluster's folder for stop. When TALVERO_PG_URL is set,
 # start prints it and starts nothing, and stop leaves that server alone: a test run only ever
@@ -12,7 +14,7 @@ set -eu
 action=${1:-}
 state=${2:-}
 if [ -z "$action" ] || [ -z "$state" ]; then
-  echo "usage: $0 start|stop STATE_FILE" >&2
+  echo "usage: $0 start|stop|restart STATE_FILE" >&2
   exit 2
 fi
 
@@ -46,11 +48,20 @@ start() {
   echo "$dir" >"$state"
   as_owner "$bindir/initdb" -D "$dir/data" -U talvero --auth=trust --encoding=UTF8 --locale=C \
     >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; stop; exit 1; }
-  # Only the socket in the cluster's own folder: nothing else on the machine can reach it.
-  as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-    -o "-c listen_addresses= -k $dir -c fsync=off" start >/dev/null \
-    || { cat "$dir/server.log" >&2; stop; exit 1; }
+  run_server start || { cat "$dir/server.log" >&2; stop; exit 1; }
   echo "postgresql:///postgres?host=$dir&user=talvero"
+}
+
+# Only the socket in the cluster's own folder: nothing else on the machine can reach it.
+run_server() {
+  as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 -m fast \
+    -o "-c listen_addresses= -k $dir -c fsync=off" "$1" >/dev/null
+}
+
+restart() {
+  [ -f "$state" ] || { echo "pg_server: this run started no server" >&2; exit 1; }
+  dir=$(cat "$state")
+  run_server restart
 }
 
 stop() {
@@ -68,5 +79,6 @@ stop() {
 case "$action" in
   start) start ;;
   stop) stop ;;
-  *) echo "usage: $0 start|stop STATE_FILE" >&2; exit 2 ;;
+  restart) restart ;;
+  *) echo "usage: $0 start|stop|restart STATE_FILE" >&2; exit 2 ;;
 esac
