@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <random>
 #include <set>
 #include <thread>
 
@@ -217,6 +218,57 @@ TEST_P(StoreContractTest, InsertNeverReplacesARecord) {
   EXPECT_EQ(1u, db_->History("RUBSAISIE", "041").size());
   EXPECT_EQ(1u, db_->History("RUBSAISIE", "042").size());
   EXPECT_EQ(kErrStorage, ErrorOf([&] { file->DBInsert("", "X"); }));
+}
+
+// Random awkward records and sentences: the server store answers every one exactly as the
+// embedded store does, errors included.
+TEST(BackendsTest, GiveTheSameAnswerToRandomSentences) {
+  if (ServerUrl().empty()) GTEST_SKIP() << "TALVERO_PG_URL names no server";
+  FreshStore embedded(Backend::kSqlite), server(Backend::kPostgres);
+  std::shared_ptr<Store> stores[] = {embedded.Open(), server.Open()};
+  std::mt19937 random(20261206);
+  auto pick = [&](const std::vector<std::string>& choices) {
+    return choices[random() % choices.size()];
+  };
+  const std::vector<std::string> pieces = {"A", "B", "b", "1", "12",       "012",  "1.5",
+                                           "[", "]", "^", " ", "\xC3\x89", "\xFF", "PRIME"};
+  auto text = [&](int most) {
+    std::string t;
+    for (int n = random() % (most + 1); n > 0; --n) t += pick(pieces);
+    return t;
+  };
+  const std::vector<std::string> marks = {std::string(1, kAttrMark), std::string(1, kValueMark),
+                                          std::string(1, kSubMark)};
+  std::vector<std::pair<std::string, std::string>> records;
+  for (int i = 0; i < 300; ++i) {
+    std::string record;
+    for (int n = random() % 6; n > 0; --n) record += text(2) + pick(marks);
+    std::string id = text(3);
+    records.emplace_back(id.empty() ? "0" : id, record + text(2));
+  }
+  for (auto& db : stores) {
+    db->DBTransaction([&] {
+      for (auto& [id, record] : records) db->PutRecord("RUBSAISIE", id, record);
+    });
+  }
+  for (int i = 0; i < 500; ++i) {
+    std::string sentence = random() % 2 ? "SSELECT RUBSAISIE" : "SELECT RUBSAISIE";
+    for (int n = random() % 4; n > 0; --n) {
+      sentence += pick({" AVEC ", " SANS ", " AND AVEC "}) + pick({"0", "@ID", "1", "2", "3"}) +
+                  pick({" = ", " <> "}) + "\"" + text(2) + pick({"", "]"}) + "\"";
+    }
+    if (random() % 2) sentence += " PAR " + pick({"0", "1", "2", "3"});
+    std::string answers[2];
+    for (int b = 0; b < 2; ++b) {
+      int32_t count = -1;
+      int32_t error = ErrorOf([&] {
+        answers[b] =
+            stores[b]->DBQuery(sentence + kAttrMark + kAttrMark + "0 1 2", "", count)->Get();
+      });
+      answers[b] += " (" + std::to_string(count) + ", " + std::to_string(error) + ")";
+    }
+    ASSERT_EQ(Readable(answers[0]), Readable(answers[1])) << sentence;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, StoreContractTest,
