@@ -35,9 +35,9 @@ struct Selection {
   int32_t count = 0;  // records selected
 };
 
+// The same answer whichever backend the source reads: the backends only narrow the candidates.
 // Raises ComponentError: kErrBadQuery for a malformed request, kErrNoSuchFile for a file the
 // database does not hold.
-// The same answer whichever backend the source reads: the backends only narrow the candidates.
 Selection Select(RecordSource& source, const std::string& request);
 Selection Select(RecordTable& table, const std::string& request);
 
