@@ -65,6 +65,14 @@ struct Access {
   bool prefix = false;
 };
 
+// What a scan reads of each record, and in which order it hands the records out. Ordered by
+// attribute 1 means by its whole text in byte order, then by id.
+struct ScanShape {
+  Access access;
+  enum Order { kAnyOrder, kById, kByAttr1 } order = kAnyOrder;
+  bool body = true;  // the whole text; without it only the id and attribute 1 are read
+};
+
 // Picks the narrowest index range implied by a positive condition ("AVEC 0 = ..." or
 // "AVEC 1 = ..."); every condition is still checked by Matches afterwards.
 Access ChooseAccess(const Query& query);

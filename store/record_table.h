@@ -5,10 +5,11 @@
 // Each record is one row keyed by (file, id) with its whole text, plus a copy of its attribute 1
 // so that the id and attribute 1 can both be searched through an index. The index on attribute 1
 // holds the whole text too: a query in the order of attribute 1 reads the index alone, in order.
-// Every write is one statement in its own transaction (unless it runs inside Transaction), in a
-// write-ahead journal synced at each commit, so a record is wholly stored or not at all, and other
-// connections (other processes) see it at once. Connections wait for each other's locks instead of
-// failing.
+// Every write is one transaction (a savepoint when it runs inside Transaction) that stores the
+// record and its version in the change journal, in a write-ahead journal synced at each commit, so
+// a record and its version are wholly stored or not at all, and other connections (other
+// processes) see them at once.
+// Connections wait for each other's locks instead of failing.
 //
 // Raises ComponentError: kErrStorage for a failure of SQLite itself, kErrNoSuchFile for a file
 // the database does not hold.
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "store/query.h"
+#include "store/store.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -44,6 +46,8 @@ class RecordTable {
   void CreateFile(const std::string& file);
   std::vector<std::string> Files();  // in byte order
 
+  // Every write and delete keeps the record's text before and after in the journal, with the
+  // time and the operator's name, in the same transaction (store.h).
   void Put(const std::string& file, const std::string& id, const std::string& text);
   // Stores the record only when the file holds none of that id; false, writing nothing, otherwise.
   bool Insert(const std::string& file, const std::string& id, const std::string& text);
@@ -53,13 +57,19 @@ class RecordTable {
   void PutMany(const std::string& file,
                const std::vector<std::pair<std::string, std::string>>& records);
 
-  // What a scan reads of each record, and in which order it hands the records out. Ordered by
-  // attribute 1 means by its whole text in byte order, then by id.
-  struct Shape {
-    Access access;
-    enum Order { kAnyOrder, kById, kByAttr1 } order = kAnyOrder;
-    bool body = true;  // the whole text; without it only the id and attribute 1 are read
-  };
+  // The name kept in the journal with every change from now on.
+  void SetOperator(const std::string& name);
+  std::vector<Version> History(const std::string& file, const std::string& id);
+  // The text a record had after that version: nothing when there is no such version, an empty
+  // optional when that version deleted it.
+  std::optional<std::optional<std::string>> TextAfter(const std::string& file,
+                                                      const std::string& id, int version);
+  // Every record of the file in id order.
+  using Visitor = std::function<void(std::string_view id, std::string_view text)>;
+  void ForEach(const std::string& file, const Visitor& visit);
+  std::vector<std::string> IntegrityProblems();
+
+  using Shape = ScanShape;
   // Calls visit for every record of the file in the access range, in the order asked, with its
   // id, attribute 1, whether attribute 1 holds several values, and its whole text when asked.
   // One SQL statement reads them all, so they come from one snapshot of the database. Does not
@@ -67,7 +77,6 @@ class RecordTable {
   using RowVisitor = std::function<void(const RecordView& record)>;
   void Scan(const std::string& file, const Shape& shape, const RowVisitor& visit);
   // The same, in any order, with the whole text.
-  using Visitor = std::function<void(std::string_view id, std::string_view text)>;
   void Scan(const std::string& file, const Access& access, const Visitor& visit);
 
   // Runs body inside one write transaction of this connection: other connections wait for its
@@ -89,9 +98,15 @@ class RecordTable {
   void CreateSchema(const std::vector<std::string>& first_files);
   void RequireFile(const std::string& file);
   static std::string ScanStatement(const Shape& shape);
+  bool Write(const std::string& file, const std::string& id, const std::string& text,
+             bool only_new);
+  std::optional<std::string> Current(const std::string& file, const std::string& id);
+  void Journal(const std::string& file, const std::string& id,
+               const std::optional<std::string>& before, const std::optional<std::string>& after);
 
   // Recursive, so that the statements run by a transaction's body take it again.
   std::recursive_mutex mutex_;
+  std::string operator_name_;  // kept in the journal
   sqlite3* db_ = nullptr;
   int transaction_depth_ = 0;
   std::map<std::string, std::unique_ptr<Statement>> statements_;

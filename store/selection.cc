@@ -61,16 +61,24 @@ struct SortedRow {
   std::string values;
 };
 
-// PAR on an attribute past the first: no index gives that order, the rows are sorted here.
-void SelectSortedHere(RecordTable& table, const Query& query, const std::vector<int>& wanted,
-                      RecordTable::Shape shape, Selection& selection) {
+// No index of the source gives the order asked: the rows are gathered and sorted here.
+void SelectSortedHere(RecordSource& source, const Query& query, const std::vector<int>& wanted,
+                      ScanShape shape, Selection& selection) {
+  int sort_attr = query.sort_attr.value_or(0);
   std::vector<SortedRow> rows;
-  table.Scan(query.file, shape, [&](const RecordView& record) {
+  auto take = [&](const RecordView& record) {
     if (!Matches(query, record)) return;
-    SortedRow row{std::string(record.Attribute(*query.sort_attr)), std::string(record.id), ""};
+    SortedRow row{sort_attr == 0 ? std::string() : std::string(record.Attribute(sort_attr)),
+                  std::string(record.id), ""};
     AppendValues(row.values, wanted, record);
     rows.push_back(std::move(row));
-  });
+  };
+  shape.order = ScanShape::kAnyOrder;
+  if (!source.ScanInOrder(query.file, shape, take)) {
+    source.Scan(query.file, shape.access, [&](std::string_view id, std::string_view text) {
+      take(RecordView{id, AttributeOf(text, 1), text});
+    });
+  }
   // std::string compares as unsigned bytes, which is the order the sentences ask for.
   std::sort(rows.begin(), rows.end(), [](const SortedRow& a, const SortedRow& b) {
     return a.sort_key != b.sort_key ? a.sort_key < b.sort_key : a.id < b.id;
@@ -81,9 +89,31 @@ void SelectSortedHere(RecordTable& table, const Query& query, const std::vector<
   }
 }
 
+class TableSource : public RecordSource {
+ public:
+  explicit TableSource(RecordTable& table) : table_(table) {}
+  bool HasFile(const std::string& file) override { return table_.HasFile(file); }
+  void Scan(const std::string& file, const Access& access, const Visitor& visit) override {
+    table_.Scan(file, access, visit);
+  }
+  bool ScanInOrder(const std::string& file, const ScanShape& shape,
+                   const RowVisitor& visit) override {
+    table_.Scan(file, shape, visit);
+    return true;
+  }
+
+ private:
+  RecordTable& table_;
+};
+
 }  // namespace
 
 Selection Select(RecordTable& table, const std::string& request) {
+  TableSource source(table);
+  return Select(source, request);
+}
+
+Selection Select(RecordSource& source, const std::string& request) {
   Query query = ParseQuery(std::string(AttributeOf(request, 1)));
   std::string_view named_file = AttributeOf(request, 2);
   if (!named_file.empty() && named_file != query.file) {
@@ -92,32 +122,30 @@ Selection Select(RecordTable& table, const std::string& request) {
                                            std::string(named_file) + ".");
   }
   std::vector<int> wanted = ParseWanted(std::string(AttributeOf(request, 3)));
-  if (!table.HasFile(query.file)) {
+  if (!source.HasFile(query.file)) {
     throw ComponentError(kErrNoSuchFile, "Le fichier " + query.file + " n'existe pas.");
   }
 
-  RecordTable::Shape shape;
+  ScanShape shape;
   shape.access = ChooseAccess(query);
   shape.body = NeedsBody(query, wanted);
   int sort_attr = query.sort_attr.value_or(0);
   Selection selection;
-  if (sort_attr > 1) {
-    SelectSortedHere(table, query, wanted, shape, selection);
-    return selection;
-  }
-  // The id and attribute 1 orders come from SQLite, read from an index in that order.
-  shape.order = sort_attr == 0 ? RecordTable::Shape::kById : RecordTable::Shape::kByAttr1;
+  // The id and attribute 1 orders come from the source's indexes when it can read in them.
+  shape.order = sort_attr == 0 ? ScanShape::kById : ScanShape::kByAttr1;
   // When the only condition gave the index range, every record of the range meets it, except
   // one whose attribute 1 holds several values (read whatever the range).
   const bool range_is_exact =
       query.conditions.size() == 1 && shape.access.kind != Access::kAllRecords;
-  table.Scan(query.file, shape, [&](const RecordView& record) {
-    bool in_range =
-        range_is_exact && (shape.access.kind == Access::kIdRange || !record.attr1_multivalued);
-    if (!in_range && !Matches(query, record)) return;
-    if (selection.count++ > 0) selection.text += kAttrMark;
-    AppendValues(selection.text, wanted, record);
-  });
+  bool in_order =
+      sort_attr <= 1 && source.ScanInOrder(query.file, shape, [&](const RecordView& record) {
+        bool in_range =
+            range_is_exact && (shape.access.kind == Access::kIdRange || !record.attr1_multivalued);
+        if (!in_range && !Matches(query, record)) return;
+        if (selection.count++ > 0) selection.text += kAttrMark;
+        AppendValues(selection.text, wanted, record);
+      });
+  if (!in_order) SelectSortedHere(source, query, wanted, shape, selection);
   return selection;
 }
 

@@ -11,19 +11,43 @@
 // row is the k-th wanted attribute of its record, whose value marks become sub-value marks.
 // Nothing is returned before the whole request has been checked and the selection finished.
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "store/record_table.h"
 
 namespace talvero::store {
+
+// Where a selection reads its records: the files of one backend.
+class RecordSource {
+ public:
+  using Visitor = std::function<void(std::string_view id, std::string_view text)>;
+  virtual ~RecordSource() = default;
+  virtual bool HasFile(const std::string& file) = 0;
+  // Calls visit for every record of the file in the access range (and possibly others), all read
+  // from one snapshot.
+  virtual void Scan(const std::string& file, const Access& access, const Visitor& visit) = 0;
+  // The same in the order the shape asks, reading the whole text only when it asks, in one
+  // snapshot: exactly the records of the access range, and every record whose attribute 1 holds
+  // several values (marked so). False, having called nothing, when the source cannot give that
+  // order: the selection then sorts the records itself.
+  using RowVisitor = std::function<void(const RecordView& record)>;
+  virtual bool ScanInOrder(const std::string& file, const ScanShape& shape,
+                           const RowVisitor& visit) {
+    return false;
+  }
+};
 
 struct Selection {
   std::string text;   // whole text of the result
   int32_t count = 0;  // records selected
 };
 
+// The same answer whichever backend the source reads: the backends only narrow the candidates.
 // Raises ComponentError: kErrBadQuery for a malformed request, kErrNoSuchFile for a file the
 // database does not hold.
+Selection Select(RecordSource& source, const std::string& request);
 Selection Select(RecordTable& table, const std::string& request);
 
 }  // namespace talvero::store
