@@ -47,9 +47,17 @@ bench: deps
 FUZZ_SECONDS ?= 60
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
 
+# The long forms run on the embedded store and on a PostgreSQL server (TALVERO_PG_URL, or a
+# throwaway local one as for make test).
 reliability: build
-	@cd $(BUILD) && TALVERO_LONG=1 ./reliability_test > reliability.log 2>&1; status=$$?; \
-	  grep -E '^reliability:|PASSED|FAILED' reliability.log; exit $$status
+	@state=$$(mktemp); \
+	url=$$(tests/pg_server.sh start $$state) || { rm -f $$state; exit 1; }; \
+	trap 'tests/pg_server.sh stop '$$state INT TERM; \
+	(cd $(BUILD) && export TALVERO_LONG=1 TALVERO_PG_URL="$$url" && \
+	  ./reliability_test > reliability.log 2>&1 && \
+	  ./writing_test --gtest_filter='*ProcessesCreatingAtOnce*' >> reliability.log 2>&1); \
+	status=$$?; tests/pg_server.sh stop $$state; \
+	grep -E '^reliability:|PASSED|FAILED|SKIPPED' $(BUILD)/reliability.log; exit $$status
 	@if command -v clang++ >/dev/null; then $(MAKE) --no-print-directory fuzz; \
 	else echo "clang++ not installed: the seeded random fuzz tests above stand in for libFuzzer"; fi
 

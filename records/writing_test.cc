@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <set>
@@ -106,20 +107,19 @@ class SlowCounterDatabase : public DBADatabase {
   std::shared_ptr<DBADatabase> store_;
 };
 
-// Each process creates items through the writer on one store file; it fails when a creation is
-// refused or leaves a message.
-void CreateAtOnce(int processes, int items_each) {
-  TempDatabase base("-creations");
+// Each process creates items through the writer on one store; it fails when a creation is refused
+// or leaves a message.
+void CreateAtOnce(Backend backend, int processes, int items_each) {
+  FreshStore base(backend);
   {
-    auto db = store::SqliteDatabase::Open(base.path);
+    std::shared_ptr<store::Store> db = base.Open();
     db->PutRecord("COMPTEUR", "999", Marks("^^041"));
     db->PutRecord("RUBSAISIE", "043", Marks("PRIME EXISTANTE^6"));
     db->PutRecord("RUBSAISIE", "045", Marks("PRIME SUPPRIMEE^6^^^^^^^^^^^^^^^^1"));
   }
   std::vector<int> failures = InProcesses(processes, [&](int p) {
     testing::EntryRig rig;
-    rig.db = store::SqliteDatabase::Open(base.path);
-    rig.host_db = std::make_shared<SlowCounterDatabase>(rig.db);
+    rig.host_db = std::make_shared<SlowCounterDatabase>(base.Open());
     Ctr_Talvero& c = rig.Init();
     int failed = 0;
     for (int k = 0; k < items_each; ++k) {
@@ -132,7 +132,7 @@ void CreateAtOnce(int processes, int items_each) {
   });
   EXPECT_EQ(std::vector<int>(processes, 0), failures);
 
-  auto db = store::SqliteDatabase::Open(base.path);
+  std::shared_ptr<store::Store> db = base.Open();
   std::set<std::string> labels;
   long highest = 0;
   for (long code = 42; code <= 799; ++code) {
@@ -150,9 +150,17 @@ void CreateAtOnce(int processes, int items_each) {
             Readable(db->GetRecord("COMPTEUR", "999").value()));
 }
 
+// On both stores; TALVERO_LONG=1 (make reliability) runs it at length.
 TEST(WritingTest, ProcessesCreatingAtOnceNeverShareACodeNorReplaceAnItem) {
-  CreateAtOnce(2, 8);
-  CreateAtOnce(4, 6);
+  const bool at_length =
+      std::getenv("TALVERO_LONG") && std::string(std::getenv("TALVERO_LONG")) == "1";
+  for (Backend backend : {Backend::kSqlite, Backend::kPostgres}) {
+    if (backend == Backend::kPostgres && ServerUrl().empty()) continue;
+    SCOPED_TRACE(BackendName(backend));
+    CreateAtOnce(backend, 2, 8);
+    CreateAtOnce(backend, 4, 6);
+    for (int round = 0; at_length && round < 5; ++round) CreateAtOnce(backend, 4, 40);
+  }
 }
 
 TEST(WritingTest, ReservedItemChangesBeyondTheAccountsNeedAMakerUser) {

@@ -1,21 +1,19 @@
 #pragma once
 // Helpers of the reliability suite, gathered here: how long to run (short under ctest, long under
 // `make reliability`), a database double that makes writes fail on demand and counts them, a dump
-// of a whole store, SQLite's own integrity check, and the figures each test reports.
-#include <sqlite3.h>
-#include <unistd.h>
+// of a whole store, and the figures each test reports. Fresh stores of either backend come from
+// store/test_notation.h.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "gateways/dba.h"
 #include "gateways/dba_error.h"
-#include "store/sqlite_store.h"
+#include "store/store.h"
 
 namespace talvero::reliability {
 
@@ -34,40 +32,8 @@ inline void Report(const std::string& test, const std::string& figures) {
   std::fflush(stdout);
 }
 
-// A store file of the test's own, removed with its journals.
-struct TempStore {
-  explicit TempStore(const std::string& name)
-      : path(std::filesystem::temp_directory_path() /
-             ("talvero-" + name + "-" + std::to_string(getpid()) + ".db")) {
-    Remove();
-  }
-  ~TempStore() { Remove(); }
-  void Remove() const {
-    for (const char* end : {"", "-wal", "-shm", "-journal"}) std::filesystem::remove(path + end);
-  }
-  std::string path;
-};
-
-// SQLite's own check of the file ("ok" when sound), through a connection of its own.
-inline std::string IntegrityCheck(const std::string& path) {
-  sqlite3* db = nullptr;
-  std::string result;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK) {
-      while (sqlite3_step(stmt) == SQLITE_ROW)
-        result += reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-    }
-    sqlite3_finalize(stmt);
-  } else {
-    result = std::string("cannot open: ") + sqlite3_errmsg(db);
-  }
-  sqlite3_close(db);
-  return result;
-}
-
 // Every record of every file, "FILE/id=text" one per line, in byte order.
-inline std::string Dump(store::SqliteDatabase& db) {
+inline std::string Dump(store::Store& db) {
   std::string dump;
   for (const std::string& file : db.Files()) {
     int32_t count = 0;
