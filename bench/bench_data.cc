@@ -75,10 +75,7 @@ void BuildStore(const std::string& path, int64_t accounts) {
       records.emplace_back(AccountId(i), AccountText(i));
     table.PutMany("PLANCOMPTABLE", records);
   }
-  // The counter at 041 and the accounting prefix: accounts are in use on the screen.
-  std::string settings =
-      std::string(2, kAttrMark) + "041" + std::string(12, kAttrMark) + kAccountPrefix;
-  table.PutMany("COMPTEUR", {{"999", settings}});
+  table.PutMany("COMPTEUR", {{"999", SettingsText()}});
 }
 
 // The same data as a bare database would hold it: one table per file with a column for each
@@ -149,6 +146,11 @@ std::string ItemId(int i) {
 
 std::string ItemLabel(int i) {
   return std::string(kItemWords[Mix(i) % kItemWordCount]) + " " + std::to_string(i * 37 % 1000);
+}
+
+// The counter at 041 and the accounting prefix: accounts are in use on the screen.
+std::string SettingsText() {
+  return std::string(2, kAttrMark) + "041" + std::string(12, kAttrMark) + kAccountPrefix;
 }
 
 std::string ItemDeleted(int i) {

@@ -24,6 +24,8 @@ std::string ItemId(int i);  // 1 to 999
 std::string ItemLabel(int i);
 std::string ItemText(int i);     // whole text of item i
 std::string ItemDeleted(int i);  // attribute 18: "1" or ""
+// The settings record "999" of COMPTEUR: the counter at 041 and the accounting prefix.
+std::string SettingsText();
 
 // Paths of the two files holding `accounts` accounts, built when missing (in a child process, so
 // that the memory of the loading never counts against the benchmarks).

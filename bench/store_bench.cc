@@ -17,11 +17,13 @@
 
 #include "bench/bench_data.h"
 #include "bench/floor.h"
+#include "bench/pg_floor.h"
 #include "component/ctr_talvero.h"
 #include "outside/rights_object.h"
 #include "screen/display.h"
 #include "screen/model.h"
 #include "screen/operator.h"
+#include "store/pg_store.h"
 #include "store/sqlite_store.h"
 
 namespace talvero::bench {
@@ -29,6 +31,8 @@ namespace {
 
 struct Settings {
   std::vector<int64_t> sizes = {10000, 100000, 1000000};
+  std::string server_url;  // TALVERO_PG_URL: the same operations on PostgreSQL too
+  std::vector<int64_t> server_sizes = {10000};
   std::string data_folder;
   int repetitions = 5;
   double min_time = 0.05;
@@ -128,13 +132,36 @@ class Bench {
   explicit Bench(const Settings& settings) : settings_(settings) {}
 
   void RunSize(const DataSet& set) {
-    size_ = Grouped(set.accounts);
-    auto db = store::SqliteDatabase::Open(set.store_path);
     Floor floor(set.floor_path);
-    pending_.clear();
+    RunQueries(Grouped(set.accounts), store::SqliteDatabase::Open(set.store_path), floor,
+               set.accounts);
+  }
 
-    std::string digits = NumberPrefixFor(set.accounts);
-    std::string label = LabelPrefixFor(set.accounts);
+  // The same operations on the server: the store in a schema of its own, loaded at each run (the
+  // throwaway server of make bench starts empty), the floor's tables in another.
+  void RunServerSize(const std::string& url, int64_t accounts) {
+    std::string schema = "talvero_bench_" + std::to_string(accounts);
+    std::fprintf(stderr, "loading %lld accounts into the server\n",
+                 static_cast<long long>(accounts));
+    auto db = store::PgDatabase::Open(url, schema);
+    db->DBTransaction([&] {
+      for (int i = 1; i <= 999; ++i) db->PutRecord("RUBSAISIE", ItemId(i), ItemText(i));
+      for (int64_t i = 0; i < accounts; ++i)
+        db->PutRecord("PLANCOMPTABLE", AccountId(i), AccountText(i));
+      db->PutRecord("COMPTEUR", "999", SettingsText());
+    });
+    PgFloor floor(url, schema + "_floor", schema);
+    RunQueries(Grouped(accounts) + " PostgreSQL", db, floor, accounts);
+    db->DropSchema();
+  }
+
+  template <class FloorT>
+  void RunQueries(const std::string& size, std::shared_ptr<DBADatabase> db, FloorT& floor,
+                  int64_t accounts) {
+    size_ = size;
+    pending_.clear();
+    std::string digits = NumberPrefixFor(accounts);
+    std::string label = LabelPrefixFor(accounts);
     QueryPair(*db, "account search by number prefix (" + digits + ")",
               Request("SSELECT PLANCOMPTABLE AVEC @ID = \"" + kAccountPrefix + digits + "]\" PAR 1",
                       "PLANCOMPTABLE", "0 1"),
@@ -149,7 +176,9 @@ class Bench {
     QueryPair(*db, "label search over items (PRIME)",
               Request("SSELECT RUBSAISIE AVEC 1 = \"PRIME]\" PAR 1", "RUBSAISIE", "0 1 18"),
               [&floor] { return floor.ItemsByLabel("PRIME"); });
-    DurableWrite(*db, floor);
+    DurableWrite(
+        *db, [&floor](const std::string& id, const std::string& label, const std::string& deleted,
+                      const std::string& body) { floor.WriteItem(id, label, deleted, body); });
     ScreenRig rig(db);
     OperatorEvents(rig);
 
@@ -233,7 +262,9 @@ class Bench {
   }
 
   // The same item written again with its own text: the data stays as it was.
-  void DurableWrite(DBADatabase& db, Floor& floor) {
+  using FloorWrite = std::function<void(const std::string& id, const std::string& label,
+                                        const std::string& deleted, const std::string& body)>;
+  void DurableWrite(DBADatabase& db, FloorWrite floor_write) {
     constexpr int kItem = 998;
     std::string ours = size_ + "/ours/write", floor_name = size_ + "/floor/write";
     DynArrayPtr record = db.DBOpen("RUBSAISIE")->DBRead(ItemId(kItem));
@@ -241,10 +272,10 @@ class Bench {
     Register(ours, [record](benchmark::State& state) {
       for (auto _ : state) record->DBWrite();
     });
-    Register(floor_name, [&floor](benchmark::State& state) {
+    Register(floor_name, [floor_write](benchmark::State& state) {
       std::string id = ItemId(kItem), label = ItemLabel(kItem), deleted = ItemDeleted(kItem),
                   body = ItemText(kItem);
-      for (auto _ : state) floor.WriteItem(id, label, deleted, body);
+      for (auto _ : state) floor_write(id, label, deleted, body);
     });
     pending_.push_back({"durable write of one item", ours, floor_name});
   }
@@ -330,11 +361,14 @@ const char kUsage[] =
     "Times each query of the screen against bare SQLite on the same data (the floor) and each\n"
     "operator event, on charts of accounts of the given sizes (default 10000,100000,1000000)\n"
     "and 999 items. The data is built once into FOLDER (default: bench-data beside the program)\n"
-    "and reused by later runs. Each operation is timed N times (default 5) for at least S\n"
+    "and reused by later runs. With TALVERO_PG_URL set, the same on that PostgreSQL server\n"
+    "(--server-sizes=N accounts, default 10000), against bare libpq on the same server.\n"
+    "Each operation is timed N times (default 5) for at least S\n"
     "seconds (default 0.05) and the median kept. --quick: once each, for a smoke test.\n";
 
 Settings ParseSettings(int& argc, char** argv) {
   Settings settings;
+  if (const char* url = std::getenv("TALVERO_PG_URL")) settings.server_url = url;
   settings.data_folder = (std::filesystem::absolute(argv[0]).parent_path() / "bench-data").string();
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
@@ -351,6 +385,8 @@ Settings ParseSettings(int& argc, char** argv) {
         if (settings.sizes.back() < 1000) Fail("a chart holds at least 1000 accounts");
         start = end + 1;
       }
+    } else if (arg.rfind("--server-sizes=", 0) == 0) {
+      settings.server_sizes = {std::atoll(arg.substr(15).c_str())};
     } else if (arg.rfind("--data=", 0) == 0) {
       settings.data_folder = arg.substr(7);
     } else if (arg.rfind("--min-time=", 0) == 0) {
@@ -386,6 +422,9 @@ int main(int argc, char** argv) {
               [](const DataSet& a, const DataSet& b) { return a.accounts < b.accounts; });
     Bench bench(settings);
     for (const DataSet& set : sets) bench.RunSize(set);
+    if (!settings.server_url.empty()) {
+      for (int64_t size : settings.server_sizes) bench.RunServerSize(settings.server_url, size);
+    }
     bench.PrintTable();
   } catch (const std::exception& e) {
     Fail(e.what());

@@ -29,6 +29,11 @@ std::string PgResult::CommandTag() const {
   return PQcmdStatus(result_);
 }
 
+bool PgResult::Ok() const {
+  ExecStatusType status = result_ ? PQresultStatus(result_) : PGRES_FATAL_ERROR;
+  return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+}
+
 int PgResult::Rows() const {
   return PQntuples(result_);
 }
@@ -62,6 +67,7 @@ PgConnection::~PgConnection() {
 
 void PgConnection::Connect() {
   PQfinish(conn_);
+  prepared_.clear();  // they went with the old session
   // The schema in the application name lets an administrator tell the stores' sessions apart.
   std::string application = schema_.empty() ? "talvero" : "talvero:" + schema_;
   std::string options = "-c search_path=" + schema_;
@@ -84,6 +90,11 @@ void PgConnection::Connect() {
     conn_ = nullptr;
     FailStorage("Connexion impossible au serveur de base de données : " + reason);
   }
+  // The store's statements are prepared once per session and their plans do not depend on the
+  // values given (an index range is an index range): planning them again at every run, as the
+  // server does by default for a few runs and then whenever a generic plan looks dearer, costs
+  // more than most of the queries themselves.
+  PQclear(PQexec(conn_, "SET plan_cache_mode = force_generic_plan"));
   // The server's notices (a drop that cascades) are for people at a console, not our callers.
   PQsetNoticeProcessor(
       conn_, [](void*, const char*) {}, nullptr);
@@ -126,8 +137,23 @@ PgResult PgConnection::Run(const std::string& sql, const std::vector<PgParam>& p
     lengths.push_back(static_cast<int>(param.value.size()));
     formats.push_back(param.binary ? 1 : 0);
   }
-  pg_result* raw = PQexecParams(conn_, sql.c_str(), static_cast<int>(params.size()), nullptr,
-                                values.data(), lengths.data(), formats.data(), 1);
+  const int count = static_cast<int>(params.size());
+  pg_result* raw = nullptr;
+  if (params.empty()) {
+    raw = PQexecParams(conn_, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 1);
+  } else {
+    // A statement with parameters is one of the store's own, run again and again: the server
+    // parses and plans it once per connection.
+    auto found = prepared_.find(sql);
+    if (found == prepared_.end()) {
+      std::string name = "talvero_" + std::to_string(prepared_.size() + 1);
+      PgResult prepared(PQprepare(conn_, name.c_str(), sql.c_str(), count, nullptr));
+      if (!prepared.Ok()) Fail(sql);
+      found = prepared_.emplace(sql, name).first;
+    }
+    raw = PQexecPrepared(conn_, found->second.c_str(), count, values.data(), lengths.data(),
+                         formats.data(), 1);
+  }
   PgResult result(raw);
   // libpq gives no result at all when it ran out of memory or lost the server mid-way.
   ExecStatusType status = raw ? PQresultStatus(raw) : PGRES_FATAL_ERROR;

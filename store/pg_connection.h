@@ -10,6 +10,7 @@
 // ComponentError(kErrStorage) for the statement that met it; the next statement reconnects. While a
 // transaction is open a lost connection is never silently replaced: every statement of that
 // transaction fails until it ends, since the server has already rolled it back.
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,6 +40,7 @@ class PgResult {
   PgResult(const PgResult&) = delete;
   PgResult& operator=(const PgResult&) = delete;
 
+  bool Ok() const;  // the statement ran (a command or rows)
   int Rows() const;
   std::string CommandTag() const;  // "COMMIT", "INSERT 0 1"...
   std::string_view Value(int row, int column) const;
@@ -79,6 +81,7 @@ class PgConnection {
   pg_conn* conn_ = nullptr;
   int depth_ = 0;
   bool lost_in_transaction_ = false;
+  std::map<std::string, std::string> prepared_;  // statement name by SQL, for this session
 };
 
 }  // namespace talvero::store
