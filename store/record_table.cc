@@ -179,11 +179,17 @@ void RecordTable::CreateSchema(const std::vector<std::string>& first_files) {
         "body BLOB NOT NULL, attr1 BLOB NOT NULL, attr1_multivalued INTEGER NOT NULL, "
         "PRIMARY KEY (file, id)) WITHOUT ROWID");
     // The index holds the id and the whole text after attribute 1, so that a query in the order
-    // of attribute 1 reads it alone, in its order, without a lookup in the table per record.
+    // of attribute 1 reads it alone, in its order, without a lookup in the table per record. The
+    // records whose attribute 1 holds several values have a small index of their own, which
+    // holds nothing when there are none.
     Execute("DROP INDEX IF EXISTS records_by_attr1");
+    Execute("DROP INDEX IF EXISTS records_in_attr1_order");
     Execute(
-        "CREATE INDEX IF NOT EXISTS records_in_attr1_order ON records (file, attr1_multivalued, "
-        "attr1, id, body)");
+        "CREATE INDEX IF NOT EXISTS records_attr1_covering ON records (file, attr1, id, "
+        "attr1_multivalued, body)");
+    Execute(
+        "CREATE INDEX IF NOT EXISTS records_attr1_multivalued ON records (file, attr1, id, "
+        "attr1_multivalued, body) WHERE attr1_multivalued = 1");
     // Every version of every record: made in stores older than the journal too.
     Execute(
         "CREATE TABLE IF NOT EXISTS journal (file TEXT NOT NULL, id BLOB NOT NULL, "
@@ -334,16 +340,26 @@ std::string RecordTable::ScanStatement(const Shape& shape) {
   const char* order = shape.order == Shape::kById      ? " ORDER BY id"
                       : shape.order == Shape::kByAttr1 ? " ORDER BY attr1, id"
                                                        : "";
+  // Without statistics the planner may prefer the primary key, which reads the whole file: the
+  // indexes are named. The order of attribute 1 is the covering index's own.
+  const std::string by_attr1 = select + "INDEXED BY records_attr1_covering WHERE file = ?1";
+  if (access.kind == Access::kAllRecords && shape.order == Shape::kByAttr1) {
+    return by_attr1 + order;
+  }
   // A multivalued attribute 1 may hold the value sought after another one, which a range on its
-  // whole text cannot find: those records are always read, and checked by the caller. Each half
-  // comes in the index's order, so SQLite merges them without sorting. Without statistics the
-  // planner may prefer the primary key, which reads the whole file: the index is named.
-  if (access.kind == Access::kAttr1Range ||
-      (access.kind == Access::kAllRecords && shape.order == Shape::kByAttr1)) {
-    const std::string by_attr1 = select + "INDEXED BY records_in_attr1_order WHERE file = ?1 AND ";
-    std::string single = access.kind == Access::kAttr1Range ? range("attr1") : "";
-    return by_attr1 + "attr1_multivalued = 0" + single + " UNION ALL " + by_attr1 +
-           "attr1_multivalued = 1" + order;
+  // whole text cannot find: those records outside the range are read too, and checked by the
+  // caller. Each half comes in its index's order, so SQLite merges them without sorting.
+  if (access.kind == Access::kAttr1Range) {
+    std::string in_range = range("attr1");
+    return by_attr1 + in_range + " UNION ALL " + select +
+           "INDEXED BY records_attr1_multivalued WHERE file = ?1 AND attr1_multivalued = 1 AND "
+           "NOT (" +
+           in_range.substr(5) + ")" + order;
+  }
+  // An id range is read from the primary key and sorted: "+attr1" keeps the planner from walking
+  // the whole file in the covering index's order instead.
+  if (access.kind == Access::kIdRange && shape.order == Shape::kByAttr1) {
+    order = " ORDER BY +attr1, id";
   }
   return select + "WHERE file = ?1" + (access.kind == Access::kIdRange ? range("id") : "") + order;
 }
