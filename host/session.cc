@@ -1,0 +1,70 @@
+#include "host/session.h"
+
+#include <stdexcept>
+
+#include "host/control_class.h"
+#include "host/demo_store.h"
+#include "screen/display.h"
+
+namespace talvero::host {
+
+HostSession::HostSession(const HostOptions& options, screen::Screen& screen)
+    : options_(options), screen_(screen) {
+  if (options.db) {
+    store_path_ = *options.db;
+    database_ = store::SqliteDatabase::Open(store_path_);
+  } else {
+    store_path_ = DefaultDemoStorePath(ProcessEnvironment()).string();
+    database_ = OpenDemoStore(store_path_, &built_demo_store_);
+  }
+  rights_ = std::make_shared<outside::ConfiguredRights>();
+  rights_->SetDefaultLevel(options.level);
+  tools_ = std::make_shared<outside::ToolsObject>();
+  tools_->SetMaker(options.maker);
+  tools_->SetSpecialKey(options.special_key);
+  help_ = std::make_shared<outside::HelpObject>();
+  help_->SetSink([&display = screen.GetDisplay()](
+                     const std::string& page, const std::string& mode, const std::string& title,
+                     const std::string& extra) { display.Help(page, mode, title, extra); });
+  InstallOutils(tools_);
+  InstallAide(help_);
+}
+
+HostSession::~HostSession() {
+  linked_.reset();
+  instance_ = runtime::Instance();
+  InstallOutils(nullptr);
+  InstallAide(nullptr);
+}
+
+Ctr_Talvero& HostSession::Create() {
+  if (control_ != nullptr) throw std::logic_error("the control is already started");
+  if (options_.clsid) {
+    std::string why;
+    if (runtime::CreateInstance(*options_.clsid, &screen_, instance_, &why) != runtime::kOk)
+      throw std::runtime_error(why);
+    control_ = static_cast<Ctr_Talvero*>(instance_.object->Interface(kControlInterface));
+    if (control_ == nullptr)
+      throw std::runtime_error("class " + *options_.clsid + " is not the entry-item screen");
+  } else {
+    linked_ = std::make_unique<Ctr_Talvero>(screen_);
+    control_ = linked_.get();
+  }
+  control_->TheDatabase(database_);
+  control_->TheClient(std::make_shared<DBAClient>());
+  control_->DroitsUtilisateur(rights_);
+  return *control_;
+}
+
+void HostSession::Init() {
+  if (control_ == nullptr) throw std::logic_error("no control: Create has not run");
+  control_->Init();
+}
+
+Ctr_Talvero& HostSession::Start() {
+  Create();
+  Init();
+  return *control_;
+}
+
+}  // namespace talvero::host
