@@ -1,7 +1,7 @@
 # make demo: install what is missing, build, run the main job.
 # make test: install what is missing, build, run every test and scenario.
 BUILD ?= build
-PACKAGES := g++ cmake make libgtest-dev libsqlite3-dev
+PACKAGES := g++ cmake make libgtest-dev libsqlite3-dev qt6-base-dev
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build test demo clean

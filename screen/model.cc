@@ -290,6 +290,7 @@ void Screen::DoEvents() {
     pending_.pop_front();
     Guard(event);
   }
+  display_.Yield();
 }
 
 bool Screen::Operable(const Surface& surface) const {
