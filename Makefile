@@ -1,7 +1,7 @@
 # make demo: install what is missing, build, run the main job.
 # make test: install what is missing, build, run every test and scenario.
 BUILD ?= build
-PACKAGES := g++ cmake make libgtest-dev libsqlite3-dev libcli11-dev
+PACKAGES := g++ cmake make libgtest-dev libsqlite3-dev qt6-base-dev libcli11-dev
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build test demo clean
@@ -23,8 +23,18 @@ build: deps
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# With a display: the window on the demo database. Without one: the demo scenarios played through
+# the real widgets offscreen, and a screenshot of each screen mode.
+SHOTS ?= $(BUILD)/screenshots
 demo: build
-	$(BUILD)/talvero-replay --verbose demo/*.scn
+	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD)/talvero-host; \
+	else \
+	  echo "make demo: no display (neither DISPLAY nor WAYLAND_DISPLAY is set);"; \
+	  echo "playing the demo scenarios through the real widgets offscreen instead."; \
+	  QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-replay --qt --verbose demo/*.scn && \
+	  QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-screenshots $(SHOTS); \
+	fi
 
 clean:
 	rm -rf $(BUILD)

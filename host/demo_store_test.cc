@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -58,6 +59,28 @@ TEST_F(DemoStoreTest, AFailedBuildLeavesNothingBehind) {
   EXPECT_TRUE(fs::is_empty(scratch_));
 }
 
+TEST_F(DemoStoreTest, AStoreOfOnesOwnIsBuiltFromItsCatalogueOnFirstUse) {
+  std::string catalogue = (scratch_ / "paie.txt").string();
+  {
+    std::ofstream(catalogue) << "COMPTEUR 999 3=\"001\"\n"
+                                "RUBSAISIE 001 \"SALAIRE DE BASE^5^^1^+^1^15167^2^1000000^2\"\n";
+  }
+  HostOptions options;
+  options.db = (scratch_ / "paie.db").string();
+  options.catalogue = catalogue;
+  screen::HeadlessDisplay display;
+  screen::Screen screen(display);
+  {
+    HostSession first(options, screen);
+    EXPECT_TRUE(first.BuiltStore());
+    first.Database()->PutRecord("RUBSAISIE", "002", "PRIME");
+  }
+  HostSession second(options, screen);
+  EXPECT_FALSE(second.BuiltStore());
+  EXPECT_EQ(second.Start().Cbo_LibRubSai.Items(),
+            (std::vector<std::string>{"PRIME", "SALAIRE DE BASE"}));
+}
+
 // The shipped catalogue shows what the screen can do: every field of application, every kind of
 // base, rate and amount, both benefit and expense selectors, component items of both senses.
 TEST(DemoCatalogue, UsesEveryCodeOfEverySelector) {
@@ -91,7 +114,7 @@ TEST_F(DemoStoreTest, EveryItemOfTheDemoOpensOnTheScreenWithoutError) {
   screen::Screen screen(display);
   screen::Operator op(screen);
   HostSession session(HostOptions{}, screen);
-  EXPECT_TRUE(session.BuiltDemoStore());
+  EXPECT_TRUE(session.BuiltStore());
   Ctr_Talvero& control = session.Start();
   op.Settle();
   ASSERT_TRUE(display.Pending().empty()) << display.Pending().front().Describe();

@@ -30,6 +30,12 @@ std::string CheckStore(const std::string& path) {
   return "";
 }
 
+std::string CheckCatalogue(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return "no catalogue at " + path;
+  return "";
+}
+
 std::string CheckClassId(const std::string& text) {
   return IsClassId(text) ? "" : "not a class id: " + text + " (expected {XXXXXXXX-XXXX-...})";
 }
@@ -39,9 +45,15 @@ CLI::Option* Describe(CLI::App& app, HostOptions& options, std::string& clsid) {
       "The entry-item screen of the payroll catalogue (rubriques de saisie) in a window.\n"
       "Without --db it works on a demo store, built on the first run in\n"
       "$XDG_DATA_HOME/talvero/demo.db (or ~/.local/share/talvero/demo.db).");
-  app.add_option("--db", options.db, "the store to work on (a file made by the record store)")
-      ->type_name("PATH")
-      ->check(CheckStore);
+  CLI::Option* db =
+      app.add_option("--db", options.db, "the store to work on (a file made by the record store)")
+          ->type_name("PATH");
+  app.add_option("--catalogue", options.catalogue,
+                 "build the --db store from this catalogue file when it does not exist yet\n"
+                 "(one record a line: FILE ID \"TEXT\", as demo/catalogue.txt)")
+      ->type_name("FILE")
+      ->check(CheckCatalogue)
+      ->needs(db);
   app.add_option("--level", options.level, "the operator's access level; 2 is full access")
       ->type_name("N")
       ->check(CLI::Range(0, 9));
@@ -90,6 +102,12 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
     return result;
   }
   // --clsid alone names the control's own class.
+  std::string problem = options.db && !options.catalogue ? CheckStore(*options.db) : std::string();
+  if (!problem.empty()) {
+    result.exit_status = 2;
+    result.error = "talvero-host: --db: " + problem + "\n" + app.help();
+    return result;
+  }
   if (clsid_option->count() > 0) options.clsid = clsid.empty() ? kControlClassId : clsid;
   result.options = options;
   return result;

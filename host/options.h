@@ -1,7 +1,8 @@
 #pragma once
 // The command line of talvero-host.
 //
-//   talvero-host [--db PATH] [--level N] [--maker] [--special-key C] [--clsid [GUID]]
+//   talvero-host [--db PATH [--catalogue FILE]] [--level N] [--maker] [--special-key C] [--clsid
+//   [GUID]]
 //
 // Reading it never exits nor prints: the caller gets either the options or what to print and the
 // exit status (0 for --help, 2 for a bad command line with the problem and the usage).
@@ -13,6 +14,8 @@ namespace talvero::host {
 
 struct HostOptions {
   std::optional<std::string> db;  // an existing store; none: the demo store
+  // A catalogue file the db store is built from when it does not exist yet.
+  std::optional<std::string> catalogue;
   int level = 2;                  // the operator's access level on the screen (2: full access)
   bool maker = false;             // the operator is one of the maker's own users
   std::string special_key = "*";  // the extra key of the code field

@@ -48,6 +48,15 @@ TEST_F(StoreOptionTest, AnExistingStoreIsTakenAndAMissingOneRefused) {
   CommandLine taken = ReadCommandLine({"--db", path});
   ASSERT_TRUE(taken.options) << taken.error;
   EXPECT_EQ(taken.options->db, path);
+
+  // With a catalogue the store may not exist yet: it is built from the catalogue.
+  std::string catalogue = (scratch_ / "paie.txt").string();
+  { std::ofstream(catalogue) << "COMPTEUR 999 3=\"001\"\n"; }
+  EXPECT_FALSE(ReadCommandLine({"--catalogue", catalogue}).options);  // needs --db
+  std::string fresh = (scratch_ / "neuve.db").string();
+  CommandLine built = ReadCommandLine({"--db", fresh, "--catalogue", catalogue});
+  ASSERT_TRUE(built.options) << built.error;
+  EXPECT_EQ(built.options->catalogue, catalogue);
 }
 
 TEST(ReadCommandLine, BadCommandLinesGiveTheProblemAndTheUsageWithStatusTwo) {
@@ -64,6 +73,7 @@ TEST(ReadCommandLine, BadCommandLinesGiveTheProblemAndTheUsageWithStatusTwo) {
       {{"--db", "/nowhere/paie.db"}, "no store at /nowhere/paie.db"},
       {{"--clsid", "talvero"}, "not a class id"},
       {{"--verbose"}, "--verbose"},
+      {{"--catalogue", "/nowhere/paie.txt", "--db", "paie.db"}, "/nowhere/paie.txt"},
       {{"paie.db"}, "paie.db"},
   };
   for (const Case& c : cases) {

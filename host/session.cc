@@ -1,5 +1,8 @@
 #include "host/session.h"
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "host/control_class.h"
@@ -8,14 +11,30 @@
 
 namespace talvero::host {
 
+namespace {
+
+std::string ReadTextFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
 HostSession::HostSession(const HostOptions& options, screen::Screen& screen)
     : options_(options), screen_(screen) {
   if (options.db) {
     store_path_ = *options.db;
+    if (options.catalogue && !std::filesystem::exists(store_path_)) {
+      BuildStore(store_path_, ReadTextFile(*options.catalogue));
+      built_store_ = true;
+    }
     database_ = store::SqliteDatabase::Open(store_path_);
   } else {
     store_path_ = DefaultDemoStorePath(ProcessEnvironment()).string();
-    database_ = OpenDemoStore(store_path_, &built_demo_store_);
+    database_ = OpenDemoStore(store_path_, &built_store_);
   }
   rights_ = std::make_shared<outside::ConfiguredRights>();
   rights_->SetDefaultLevel(options.level);

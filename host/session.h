@@ -19,9 +19,10 @@ namespace talvero::host {
 
 class HostSession {
  public:
-  // Opens the store (building the demo store on its first use) and installs the tools and help
-  // objects for this operator; the help object passes each page to the screen's display. Throws
-  // std::runtime_error (or the store's ComponentError) when the store cannot be opened.
+  // Opens the store (building the demo store, or the --db store from --catalogue, on first use) and
+  // installs the tools and help objects for this operator; the help object passes each page to the
+  // screen's display. Throws std::runtime_error (or the store's ComponentError) when the store
+  // cannot be opened.
   HostSession(const HostOptions& options, screen::Screen& screen);
   // Destroys the control first, then gives the library its default tools and help back.
   ~HostSession();
@@ -41,14 +42,14 @@ class HostSession {
   const std::shared_ptr<store::SqliteDatabase>& Database() const { return database_; }
   // Where the store is, for the window's title.
   const std::string& StorePath() const { return store_path_; }
-  // True when this run built the demo store.
-  bool BuiltDemoStore() const { return built_demo_store_; }
+  // True when this run built the store (the demo store, or --db from --catalogue).
+  bool BuiltStore() const { return built_store_; }
 
  private:
   HostOptions options_;
   screen::Screen& screen_;
   std::string store_path_;
-  bool built_demo_store_ = false;
+  bool built_store_ = false;
   std::shared_ptr<store::SqliteDatabase> database_;
   std::shared_ptr<outside::ConfiguredRights> rights_;
   std::shared_ptr<outside::ToolsObject> tools_;

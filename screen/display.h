@@ -33,6 +33,8 @@ class Display {
   virtual void Error(const std::string& text) = 0;
   virtual void Help(const std::string& page, const std::string& mode, const std::string& title,
                     const std::string& extra) = 0;
+  // The logic yields: a real display paints and runs its timers (never the operator's input).
+  virtual void Yield() {}
 };
 
 // One operator-visible event.
