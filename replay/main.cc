@@ -1,5 +1,6 @@
-// talvero-replay [--db PATH] [--verbose] FILE.scn [FILE.scn ...]
-// Plays scenario files on the headless entry screen; see runner.h for the output and exit status.
+// talvero-replay [--qt] [--db PATH] [--verbose] FILE.scn [FILE.scn ...]
+// Plays scenario files on the headless entry screen, or with --qt through the real widgets; see
+// runner.h for the output and exit status.
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -7,11 +8,22 @@
 
 #include "replay/runner.h"
 
+#ifdef TALVERO_WITH_QT
+#include <QApplication>
+
+#include "replay/qt_driver.h"
+#endif
+
 namespace {
 
+constexpr const char* kUsage =
+    "usage: talvero-replay [--qt] [--db PATH] [--verbose] FILE.scn [FILE.scn ...]\n"
+    "  --qt       play through the real widgets (QT_QPA_PLATFORM=offscreen needs no display)\n"
+    "  --db PATH  play on an existing store instead of a fresh one for each file\n"
+    "  --verbose  narrate every line and every event as it happens\n";
+
 int Usage(const std::string& problem) {
-  std::cerr << "talvero-replay: " << problem << "\n"
-            << "usage: talvero-replay [--db PATH] [--verbose] FILE.scn [FILE.scn ...]\n";
+  std::cerr << "talvero-replay: " << problem << "\n" << kUsage;
   return 2;
 }
 
@@ -20,10 +32,16 @@ int Usage(const std::string& problem) {
 int main(int argc, char** argv) {
   talvero::replay::RunOptions options;
   std::vector<std::string> files;
+  bool qt = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--verbose") {
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      return 0;
+    } else if (arg == "--verbose") {
       options.verbose = true;
+    } else if (arg == "--qt") {
+      qt = true;
     } else if (arg == "--db") {
       if (++i >= argc) return Usage("--db needs a path");
       options.db_path = argv[i];
@@ -36,5 +54,18 @@ int main(int argc, char** argv) {
     }
   }
   if (files.empty()) return Usage("no scenario file");
+  if (!qt) return talvero::replay::RunScenarioFiles(files, options, std::cout);
+#ifdef TALVERO_WITH_QT
+  // The offscreen platform says, for each window, what it cannot do (raise, grab the keyboard):
+  // nothing a scenario needs.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith("This plugin does not support")) return;
+    std::cerr << message.toStdString() << "\n";
+  });
+  QApplication app(argc, argv);
+  options.make_driver = talvero::replay::QtDriverFactory();
   return talvero::replay::RunScenarioFiles(files, options, std::cout);
+#else
+  return Usage("built without Qt: --qt is not available");
+#endif
 }

@@ -53,7 +53,8 @@ Outcome CannotRun(int line, std::string expected, std::string found) {
 
 Outcome Play(const std::vector<Command>& commands, const std::vector<std::string>& lines,
              const std::string& store_path, const RunOptions& options, std::ostream& out) {
-  Scenario scenario(store::SqliteDatabase::Open(store_path), options.verbose, out);
+  Scenario scenario(store::SqliteDatabase::Open(store_path), options.verbose, out,
+                    options.make_driver);
   if (options.verbose) {
     // The comments above a line say what it is for: a newcomer reads them with it.
     auto told = std::make_shared<size_t>(0);

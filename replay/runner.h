@@ -5,13 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "replay/driver.h"
 #include "replay/scenario.h"
 
 namespace talvero::replay {
 
 struct RunOptions {
-  std::string db_path;   // empty: a fresh store for each file
-  bool verbose = false;  // narrate every line and every event as it happens
+  std::string db_path;        // empty: a fresh store for each file
+  bool verbose = false;       // narrate every line and every event as it happens
+  DriverFactory make_driver;  // how the operator's lines reach the screen (none: headless)
 };
 
 // Plays one file. `lines` receives the number of lines of the file.

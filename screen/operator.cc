@@ -152,7 +152,11 @@ void Operator::Pick(Control& combo, int index) {
     throw OperatorError(combo.Name() + " has no item " + std::to_string(index));
   if (!combo.CanTakeFocus()) throw OperatorError(combo.Name() + " cannot take the focus");
   screen_.OperatorFocus(combo);
-  if (combo.CanTakeFocus() && index < combo.ListCount())
+  PickFromOpenList(combo, index);
+}
+
+void Operator::PickFromOpenList(Control& combo, int index) {
+  if (combo.CanTakeFocus() && index >= 0 && index < combo.ListCount())
     screen_.Guard([&] { combo.SetListIndex(index); });
   screen_.DoEvents();
 }

@@ -48,6 +48,9 @@ class Operator {
   // Opens the combo's list and picks an item.
   void Pick(Control& combo, int index);
   void Pick(Control& combo, const std::string& item);
+  // A pick in a drop-down list that is already open: the press that opened it moved the focus
+  // (the move may have sent it elsewhere; the pick goes on while the combo can take the focus).
+  void PickFromOpenList(Control& combo, int index);
   void Click(Control& control);
   void Select(Control& list, const std::vector<int>& rows);
   void DblClick(Control& list);

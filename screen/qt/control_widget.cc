@@ -203,7 +203,8 @@ class ControlWidget::Binding {
   QLineEdit* EditOf(screen::Control& c) const;
   void TypeKey(screen::Control& c, int code);
   void ReplaceSelection(screen::Control& c, const QString& with);
-  void Pick(screen::Control& combo, int row);
+  void Pick(screen::Control& combo, int row);  // the arrow keys: the focus moves first
+  void PickFromList(screen::Control& combo, int row);
 
   std::map<const screen::Control*, QWidget*> widgets_;
   std::map<const QObject*, screen::Control*> controls_;
@@ -265,6 +266,11 @@ ControlWidget::Binding::Binding(ControlWidget& owner, Ctr_Talvero& control, QtDi
 }
 
 ControlWidget::Binding::~Binding() {
+  // The widgets go after the binding: they tell it nothing more.
+  for (auto* watched : {&controls_, &popups_})
+    for (auto& [object, control] : *watched)
+      const_cast<QObject*>(object)->removeEventFilter(&owner_);
+  dialog_->removeEventFilter(&owner_);
   screen_.Unsubscribe(token_);
   screen_.modal_loop = nullptr;
   if (busy_) QGuiApplication::restoreOverrideCursor();
@@ -434,7 +440,7 @@ void ControlWidget::Binding::SyncContents(screen::Control& c, QWidget* w) {
       }
       for (int i = 0; i < list->count(); ++i)
         if (list->item(i)->isSelected() != c.Selected(i)) list->item(i)->setSelected(c.Selected(i));
-      if (list->currentRow() != c.ListIndex() && c.ListIndex() >= 0)
+      if (list->currentRow() != c.ListIndex())
         list->selectionModel()->setCurrentIndex(list->model()->index(c.ListIndex(), 0),
                                                 QItemSelectionModel::NoUpdate);
       return;
@@ -458,7 +464,7 @@ void ControlWidget::Binding::SyncContents(screen::Control& c, QWidget* w) {
     }
     case Kind::Button: {
       auto* button = static_cast<QPushButton*>(w);
-      if (button->text() != caption.trimmed()) button->setText(caption.trimmed());
+      if (button->text() != caption) button->setText(caption);
       return;
     }
     case Kind::Menu:
@@ -508,6 +514,12 @@ void ControlWidget::Binding::MirrorFocus() {
     // Nobody has the focus: keys go to the surface itself, where they go nowhere.
     target = dialog_->isVisible() ? static_cast<QWidget*>(dialog_) : &owner_;
   }
+  // A message box that has closed leaves no window active: the screen's window takes the
+  // keyboard back, unless another modal window is up.
+  QWidget* modal = QApplication::activeModalWidget();
+  if (target->isVisible() && !target->window()->isActiveWindow() &&
+      (!modal || modal == target->window()))
+    target->window()->activateWindow();
   QWidget* now = QApplication::focusWidget();
   if (now == target || (now && now->focusProxy() == target)) return;
   target->setFocus(Qt::OtherFocusReason);
@@ -677,6 +689,10 @@ void ControlWidget::Binding::Pick(screen::Control& combo, int row) {
   Act([&] { op_.Pick(combo, row); });
 }
 
+void ControlWidget::Binding::PickFromList(screen::Control& combo, int row) {
+  Act([&] { op_.PickFromOpenList(combo, row); });
+}
+
 bool ControlWidget::Binding::ListKey(screen::Control& c, QKeyEvent* event) {
   auto* list = static_cast<QListWidget*>(WidgetOf(c));
   switch (event->key()) {
@@ -717,18 +733,26 @@ bool ControlWidget::Binding::Press(screen::Control& c, QObject* watched, QMouseE
     case Kind::Label:
       return false;  // the press goes on to the frame or surface underneath
     case Kind::TextField:
+      if (!left) return true;
+      // The press places the caret only where the focus arrived.
+      return !TakeFocus(c);
     case Kind::ComboBox:
       if (!left) return true;
-      // The press places the caret or opens the list only where the focus arrived.
-      return !TakeFocus(c);
+      if (watched != WidgetOf(c)) return !TakeFocus(c);  // its text: the caret, as a field
+      // The arrow: the focus moves, and the list opens while the combo can take the focus,
+      // even when the move sent the focus elsewhere.
+      TakeFocus(c);
+      return !c.CanTakeFocus();
     case Kind::ListBox: {
       if (!left || !TakeFocus(c)) return true;
       auto* list = static_cast<QListWidget*>(WidgetOf(c));
       int row = list->indexAt(event->position().toPoint()).row();
-      if (watched == list->viewport() && row >= 0) {
+      // Each press toggles its row; the second press of a double click has toggled it back when
+      // the double click comes, so the selection is what it was.
+      if (event->type() == QEvent::MouseButtonDblClick)
+        Act([&] { op_.DblClick(c); });
+      else if (watched == list->viewport() && row >= 0)
         ToggleRow(c, row);
-        if (event->type() == QEvent::MouseButtonDblClick) Act([&] { op_.DblClick(c); });
-      }
       return true;
     }
     case Kind::Button:
@@ -764,7 +788,9 @@ bool ControlWidget::Binding::PopupEvent(screen::Control& combo, QEvent* event) {
   QAbstractItemView* view = box->view();
   int row = -1;
   if (event->type() == QEvent::MouseButtonRelease) {
-    row = view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).row();
+    QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+    if (!view->viewport()->rect().contains(at)) return false;
+    row = view->indexAt(at).row();
     if (row < 0) return false;
   } else if (event->type() == QEvent::KeyPress) {
     int key = static_cast<QKeyEvent*>(event)->key();
@@ -774,7 +800,7 @@ bool ControlWidget::Binding::PopupEvent(screen::Control& combo, QEvent* event) {
     return false;
   }
   box->hidePopup();
-  if (row >= 0) Pick(combo, row);
+  if (row >= 0) PickFromList(combo, row);
   return true;
 }
 
@@ -801,21 +827,21 @@ void ControlWidget::Binding::OpenPopup(const std::string& menu_name) {
   screen::Surface& surface = screen_.TopModal() ? *screen_.TopModal() : control_.Controls();
   screen::Control* menu = surface.Find(menu_name);
   if (!menu) return;
-  if (menu_) menu_->deleteLater();
-  menu_ = new QMenu(SurfaceWidget(surface));
+  // One menu, filled anew each time: never deleted while one of its own events runs.
+  if (!menu_) menu_ = new QMenu(&owner_);
+  menu_->close();
+  menu_->clear();
   menu_->setObjectName(Q(menu_name));
-  menu_->setAttribute(Qt::WA_DeleteOnClose);
-  QObject::connect(menu_, &QObject::destroyed, &owner_, [this, m = menu_] {
-    if (menu_ == m) menu_ = nullptr;
-  });
   for (int i = 0; i < surface.Count(); ++i) {
     screen::Control& item = surface.Item(i);
     if (item.Container() != menu) continue;
     QAction* action = menu_->addAction(Q(item.Caption()));
     action->setObjectName(Q(item.Name()));
     action->setEnabled(item.Usable());
-    QObject::connect(action, &QAction::triggered, &owner_,
-                     [this, &item] { Act([&] { op_.Click(item); }); });
+    // Queued: the item's Click runs once the menu has finished with the mouse.
+    QObject::connect(
+        action, &QAction::triggered, &owner_, [this, &item] { Act([&] { op_.Click(item); }); },
+        Qt::QueuedConnection);
   }
   // Not a modal loop of its own: the operator's choice comes back as the item's Click.
   menu_->popup(QCursor::pos());
@@ -855,7 +881,7 @@ QWidget* ControlWidget::OpenMenu() const {
 }
 
 bool ControlWidget::eventFilter(QObject* watched, QEvent* event) {
-  return binding_->Filter(watched, event);
+  return binding_ && binding_->Filter(watched, event);
 }
 
 void ControlWidget::mousePressEvent(QMouseEvent* event) {
