@@ -32,8 +32,12 @@ demo: build
 	else \
 	  echo "make demo: no display (neither DISPLAY nor WAYLAND_DISPLAY is set);"; \
 	  echo "playing the demo scenarios through the real widgets offscreen instead."; \
-	  QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-replay --qt --verbose demo/*.scn && \
-	  QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-screenshots $(SHOTS); \
+	  QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-replay --qt --verbose demo/*.scn || exit $$?; \
+	  if [ -x $(BUILD)/talvero-screenshots ]; then \
+	    QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-screenshots $(SHOTS); \
+	  else \
+	    echo "make demo: no screenshots: $(BUILD)/talvero-screenshots is not built"; \
+	  fi; \
 	fi
 
 clean:

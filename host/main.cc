@@ -3,6 +3,7 @@
 // Exit status 0 when the window was closed, 1 when the store or the control could not be opened,
 // 2 for a bad command line.
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <iostream>
 #include <memory>
@@ -17,8 +18,10 @@ namespace {
 
 int Fail(const std::string& what) {
   std::cerr << "talvero-host: " << what << "\n";
-  QMessageBox::critical(nullptr, QStringLiteral("Les Rubriques de Saisie"),
-                        QString::fromStdString(what));
+  // Started from a desktop menu, the operator sees no terminal; offscreen, nobody could answer.
+  if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+    QMessageBox::critical(nullptr, QStringLiteral("Les Rubriques de Saisie"),
+                          QString::fromStdString(what));
   return 1;
 }
 
