@@ -48,7 +48,9 @@ QGroupBox* Identification(QWidget* surface, const WidgetByName& w) {
   static_cast<QLineEdit*>(w("Txt_CodRubSai"))->setAlignment(Qt::AlignLeft);
   grid->addWidget(code_label, 0, 0);
   grid->addWidget(w("Txt_CodRubSai"), 0, 1);
-  grid->addWidget(Caption("Libellé", w("Txt_LibRubSai"), box), 0, 2);
+  QLabel* label = Caption("Libellé", w("Txt_LibRubSai"), box);
+  label->setObjectName("Etq_Libelle");  // greyed with the label field by the binding
+  grid->addWidget(label, 0, 2);
   // The label search list and the label field take turns at the same place.
   grid->addWidget(w("Cbo_LibRubSai"), 0, 3);
   grid->addWidget(w("Txt_LibRubSai"), 0, 3);
