@@ -1,10 +1,11 @@
 # make demo: install what is missing, build, run the main job.
 # make test: install what is missing, build, run every test and scenario.
+# make screenshots: the screen in each mode as PNG files in $(BUILD)/screenshots (no display needed).
 BUILD ?= build
 PACKAGES := g++ cmake make libgtest-dev libsqlite3-dev qt6-base-dev libcli11-dev
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test demo clean
+.PHONY: all deps build test demo screenshots clean
 
 all: build
 
@@ -39,6 +40,10 @@ demo: build
 	    echo "make demo: no screenshots: $(BUILD)/talvero-screenshots is not built"; \
 	  fi; \
 	fi
+
+screenshots: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-screenshots --out $(BUILD)/screenshots
+	QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 $(BUILD)/talvero-screenshots --out $(BUILD)/screenshots/x2
 
 clean:
 	rm -rf $(BUILD)

@@ -6,9 +6,11 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QDialog>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -185,6 +187,7 @@ class ControlWidget::Binding {
   void Sync(screen::Control& c);
   void SyncContents(screen::Control& c, QWidget* w);
   void SyncSurface(screen::Surface& surface);
+  void SyncLabelCaption();
   void SyncAll();
   void MirrorFocus();
   void MirrorPointer();
@@ -195,6 +198,8 @@ class ControlWidget::Binding {
   bool TakeFocus(screen::Control& c);
   bool Key(screen::Control& c, QKeyEvent* event);
   bool TextKey(screen::Control& c, QKeyEvent* event);
+  bool InputMethod(screen::Control& c, QInputMethodEvent* event);
+  bool MenuKey(QKeyEvent* event);
   bool ListKey(screen::Control& c, QKeyEvent* event);
   bool Press(screen::Control& c, QObject* watched, QMouseEvent* event);
   bool Release(screen::Control& c, QObject* watched, QMouseEvent* event);
@@ -311,6 +316,7 @@ QWidget* ControlWidget::Binding::Make(screen::Control& c, QWidget* parent) {
     case Kind::TextField: {
       auto* edit = new QLineEdit(parent);
       edit->setContextMenuPolicy(Qt::NoContextMenu);  // its Undo and Paste would bypass the model
+      edit->setAcceptDrops(false);                    // so would a drop
       edit->setFocusPolicy(Qt::TabFocus);
       // A safety net: should an edit reach the widget by a path not relayed, the model wins.
       QObject::connect(edit, &QLineEdit::textEdited, edit, [this, &c] { Sync(c); });
@@ -324,6 +330,7 @@ QWidget* ControlWidget::Binding::Make(screen::Control& c, QWidget* parent) {
       combo->setFocusPolicy(Qt::TabFocus);
       combo->setMaxVisibleItems(15);
       combo->lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
+      combo->lineEdit()->setAcceptDrops(false);
       Watch(combo->lineEdit(), c);
       QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, [this, &c] { Sync(c); });
       // The drop-down list: a pick in it is the operator's pick.
@@ -353,8 +360,11 @@ QWidget* ControlWidget::Binding::Make(screen::Control& c, QWidget* parent) {
     }
     case Kind::Frame:
       return new QGroupBox(parent);
-    case Kind::Label:
-      return new QLabel(parent);
+    case Kind::Label: {
+      auto* label = new QLabel(parent);
+      label->setTextFormat(Qt::PlainText);  // an item's label is shown as written
+      return label;
+    }
     case Kind::Button: {
       auto* button = new QPushButton(parent);
       button->setAutoDefault(false);
@@ -378,6 +388,10 @@ void ControlWidget::Binding::Told(const ScreenChange& change) {
   switch (change.what) {
     case ScreenChange::What::kFocus:
       MirrorFocus();
+      return;
+    case ScreenChange::What::kSelStart:
+      if (QLineEdit* edit = change.control ? EditOf(*change.control) : nullptr)
+        edit->setCursorPosition(Utf16At(edit->text(), change.control->SelStart()));
       return;
     case ScreenChange::What::kScreenPointer:
       MirrorPointer();
@@ -405,6 +419,20 @@ void ControlWidget::Binding::Sync(screen::Control& c) {
   // The widget's own flag: a widget inside a disabled frame stays enabled in its own right.
   if (w->testAttribute(Qt::WA_ForceDisabled) == c.Enabled()) w->setEnabled(c.Enabled());
   SyncContents(c, w);
+  if (c.Name() == "Cbo_LibRubSai" || c.Name() == "Txt_LibRubSai") SyncLabelCaption();
+}
+
+// The caption beside the two label controls is the form's own: it greys with them.
+void ControlWidget::Binding::SyncLabelCaption() {
+  auto* caption = owner_.findChild<QLabel*>("Etq_Libelle");
+  if (!caption) return;
+  screen::Surface& entry = control_.Controls();
+  bool usable = false;
+  for (const char* name : {"Cbo_LibRubSai", "Txt_LibRubSai"}) {
+    const screen::Control& c = entry.Get(name);
+    usable = usable || (c.Visible() && c.Enabled());
+  }
+  caption->setEnabled(usable);
 }
 
 void ControlWidget::Binding::SyncContents(screen::Control& c, QWidget* w) {
@@ -581,14 +609,29 @@ bool ControlWidget::Binding::Filter(QObject* watched, QEvent* event) {
       return c->GetKind() == Kind::ComboBox;  // the wheel would change the pick silently
     case QEvent::ContextMenu:
       return true;
+    case QEvent::InputMethod:
+      return InputMethod(*c, static_cast<QInputMethodEvent*>(event));
     default:
       return false;
   }
 }
 
+// The menu key (or Shift+F10) is the keyboard's right press on the surface: the help menu.
+bool ControlWidget::Binding::MenuKey(QKeyEvent* event) {
+  bool menu = event->key() == Qt::Key_Menu ||
+              (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+  if (!menu) return false;
+  screen::Surface& surface = screen_.TopModal() ? *screen_.TopModal() : control_.Controls();
+  QWidget* at = QApplication::focusWidget() ? QApplication::focusWidget() : SurfaceWidget(surface);
+  QCursor::setPos(at->mapToGlobal(at->rect().center()));
+  Act([&] { op_.MouseDown(surface, 2); });
+  return true;
+}
+
 bool ControlWidget::Binding::Key(screen::Control& c, QKeyEvent* event) {
   const int key = event->key();
   const auto mods = event->modifiers();
+  if (MenuKey(event)) return true;
   if (key == Qt::Key_Tab && !(mods & (Qt::ControlModifier | Qt::AltModifier))) {
     Act([&] { op_.Tab(); });
     return true;
@@ -809,7 +852,15 @@ void ControlWidget::Binding::SurfacePress(screen::Surface& surface, QMouseEvent*
   Act([&] { op_.MouseDown(surface, button); });
 }
 
+// Characters composed by an input method (a dead key then a letter) are typed like keys.
+bool ControlWidget::Binding::InputMethod(screen::Control& c, QInputMethodEvent* event) {
+  if (c.GetKind() != Kind::TextField && c.GetKind() != Kind::ComboBox) return true;
+  for (uint code : event->commitString().toUcs4()) TypeKey(c, static_cast<int>(code));
+  return true;
+}
+
 bool ControlWidget::Binding::SurfaceKey(QKeyEvent* event) {
+  if (MenuKey(event)) return true;
   // While no control has the focus, Tab gives it to the first control that can take it; other
   // keys go nowhere.
   if (event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab) return false;

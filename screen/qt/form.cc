@@ -48,10 +48,13 @@ QGroupBox* Identification(QWidget* surface, const WidgetByName& w) {
   static_cast<QLineEdit*>(w("Txt_CodRubSai"))->setAlignment(Qt::AlignLeft);
   grid->addWidget(code_label, 0, 0);
   grid->addWidget(w("Txt_CodRubSai"), 0, 1);
-  grid->addWidget(Caption("Libellé", w("Txt_LibRubSai"), box), 0, 2);
+  QLabel* label = Caption("Libellé", w("Txt_LibRubSai"), box);
+  label->setObjectName("Etq_Libelle");  // greyed with the label field by the binding
+  grid->addWidget(label, 0, 2);
   // The label search list and the label field take turns at the same place.
   grid->addWidget(w("Cbo_LibRubSai"), 0, 3);
   grid->addWidget(w("Txt_LibRubSai"), 0, 3);
+  w("Cbo_LibRubSai")->raise();  // before the modes have hidden one of them, the search list shows
   grid->setColumnStretch(3, 1);
   grid->setColumnMinimumWidth(3, WidthFor(w("Txt_LibRubSai"), 24));
   return box;
@@ -70,6 +73,7 @@ QGroupBox* Application(QWidget* surface, const WidgetByName& w) {
   // Benefits in kind and professional expenses have their own type lists, shown in turn.
   grid->addWidget(w("Cbo_TypAvNatRubSai"), 1, 1);
   grid->addWidget(w("Cbo_TypeFraisProf"), 1, 1);
+  w("Cbo_TypAvNatRubSai")->raise();
   grid->setColumnStretch(1, 1);
   return box;
 }
@@ -223,7 +227,7 @@ QWidget* LayOutDetailWindow(QDialog* dialog, const WidgetByName& w) {
   grid->setColumnStretch(0, 1);
   grid->setColumnStretch(2, 1);
   for (const char* list : {"Lst_ListeRubSai", "Lst_LibRubSai"})
-    w(list)->setMinimumSize(WidthFor(w(list), 24), w(list)->fontMetrics().height() * 12);
+    w(list)->setMinimumSize(WidthFor(w(list), 30), w(list)->fontMetrics().height() * 12);
   static_cast<QLabel*>(w("Etq_ListeRubSai"))->setBuddy(w("Lst_ListeRubSai"));
   static_cast<QLabel*>(w("Etq_Designation"))->setBuddy(w("Lst_LibRubSai"));
   stack->addWidget(inside, 0, 0);

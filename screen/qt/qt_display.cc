@@ -21,19 +21,17 @@ namespace {
 struct ButtonSpec {
   const char* text;
   int answer;
-  QMessageBox::ButtonRole role;
 };
 
 // The buttons of each button set, in their order on the box.
 std::vector<ButtonSpec> ButtonsOf(int style) {
-  using R = QMessageBox::ButtonRole;
-  const ButtonSpec ok{"OK", screen::kAnswerOk, R::AcceptRole};
-  const ButtonSpec cancel{"Annuler", screen::kAnswerCancel, R::RejectRole};
-  const ButtonSpec abort{"Abandonner", 3, R::RejectRole};
-  const ButtonSpec retry{"Réessayer", 4, R::AcceptRole};
-  const ButtonSpec ignore{"Ignorer", 5, R::AcceptRole};
-  const ButtonSpec yes{"Oui", screen::kAnswerYes, R::YesRole};
-  const ButtonSpec no{"Non", screen::kAnswerNo, R::NoRole};
+  const ButtonSpec ok{"OK", screen::kAnswerOk};
+  const ButtonSpec cancel{"Annuler", screen::kAnswerCancel};
+  const ButtonSpec abort{"Abandonner", 3};
+  const ButtonSpec retry{"Réessayer", 4};
+  const ButtonSpec ignore{"Ignorer", 5};
+  const ButtonSpec yes{"Oui", screen::kAnswerYes};
+  const ButtonSpec no{"Non", screen::kAnswerNo};
   switch (style & 7) {
     case 1:
       return {ok, cancel};
@@ -106,7 +104,8 @@ int QtDisplay::MessageBox(const std::string& text, int style, const std::string&
   std::vector<ButtonSpec> specs = ButtonsOf(style);
   std::vector<QPushButton*> buttons;
   for (const ButtonSpec& spec : specs) {
-    QPushButton* button = box.addButton(QString::fromUtf8(spec.text), spec.role);
+    // One role for all: the buttons stay in the style's order, whatever the desktop's habits.
+    QPushButton* button = box.addButton(QString::fromUtf8(spec.text), QMessageBox::ActionRole);
     button->setAccessibleName(QString::fromUtf8(spec.text));
     buttons.push_back(button);
   }
