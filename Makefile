@@ -25,20 +25,16 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # With a display: the window on the demo database. Without one: the demo scenarios played through
-# the real widgets offscreen, and a screenshot of each screen mode.
-SHOTS ?= $(BUILD)/screenshots
+# the real widgets offscreen, then a screenshot of each screen mode.
 demo: build
 	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
 	  $(BUILD)/talvero-host; \
 	else \
-	  echo "make demo: no display (neither DISPLAY nor WAYLAND_DISPLAY is set);"; \
+	  echo "make demo: no display (neither DISPLAY nor WAYLAND_DISPLAY is set):"; \
 	  echo "playing the demo scenarios through the real widgets offscreen instead."; \
 	  QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-replay --qt --verbose demo/*.scn || exit $$?; \
-	  if [ -x $(BUILD)/talvero-screenshots ]; then \
-	    QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-screenshots $(SHOTS); \
-	  else \
-	    echo "make demo: no screenshots: $(BUILD)/talvero-screenshots is not built"; \
-	  fi; \
+	  echo "make demo: screenshots of each screen mode, in $(BUILD)/screenshots:"; \
+	  QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-screenshots --out $(BUILD)/screenshots; \
 	fi
 
 screenshots: build
