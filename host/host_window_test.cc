@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTextBrowser>
 
 #include "host/session.h"
 #include "host/test_support.h"
 #include "screen/model.h"
+#include "screen/operator.h"
 
 namespace talvero::host {
 namespace {
@@ -60,6 +62,18 @@ TEST_F(HostWindowTest, TheCloseBoxClosesAtOnceDuringACreation) {
   window_->close();
   EXPECT_FALSE(Control().W_Sortir);
   EXPECT_FALSE(window_->isVisible());
+}
+
+// The help menu shows the operators' page shipped with the program, under the screen's title.
+TEST_F(HostWindowTest, TheHelpMenuShowsTheShippedHelpPage) {
+  screen::Operator& op = window_->Screen().GetOperator();
+  op.MouseDown(Control().Controls(), 2);
+  op.Click(Control().Mnu_Sommaire);
+  QTextBrowser* help = display_.HelpWindow();
+  ASSERT_NE(help, nullptr);
+  EXPECT_EQ(help->windowTitle(), QStringLiteral("Les Rubriques de Saisie - Consultation"));
+  EXPECT_TRUE(help->source().toLocalFile().endsWith(QStringLiteral("/RubriqueSaisie.htm")));
+  EXPECT_TRUE(help->toPlainText().contains(QStringLiteral("Les codes 800 à 999")));
 }
 
 }  // namespace
