@@ -11,7 +11,9 @@
 namespace talvero::host {
 
 HostWindow::HostWindow(Ctr_Talvero& control, qt::QtDisplay& display, const QString& store_path)
-    : control_(control), widget_(new qt::ControlWidget(control, &display, this)) {
+    : control_(control),
+      display_(display),
+      widget_(new qt::ControlWidget(control, &display, this)) {
   setWindowTitle(
       QStringLiteral("Les Rubriques de Saisie - %1").arg(QFileInfo(store_path).fileName()));
   setCentralWidget(widget_);
@@ -26,7 +28,9 @@ HostWindow::HostWindow(Ctr_Talvero& control, qt::QtDisplay& display, const QStri
   });
 }
 
-HostWindow::~HostWindow() = default;
+HostWindow::~HostWindow() {
+  display_.SetHostUnloaded(nullptr);  // the display may outlive the window
+}
 
 void HostWindow::closeEvent(QCloseEvent* event) {
   if (unloaded_ || !control_.Cmd_Sortir.CanTakeFocus()) {

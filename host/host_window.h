@@ -29,6 +29,7 @@ class HostWindow : public QMainWindow {
 
  private:
   Ctr_Talvero& control_;
+  qt::QtDisplay& display_;
   qt::ControlWidget* widget_;
   bool unloaded_ = false;
 };
