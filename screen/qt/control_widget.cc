@@ -882,6 +882,9 @@ void ControlWidget::Binding::OpenPopup(const std::string& menu_name) {
   if (!menu_) menu_ = new QMenu(&owner_);
   menu_->close();
   menu_->clear();
+  // Over the detail window, the menu belongs to it: the window's modality would block it otherwise.
+  if (menu_->parentWidget() != SurfaceWidget(surface))
+    menu_->setParent(SurfaceWidget(surface), menu_->windowFlags());
   menu_->setObjectName(Q(menu_name));
   for (int i = 0; i < surface.Count(); ++i) {
     screen::Control& item = surface.Item(i);

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
@@ -198,6 +199,33 @@ TEST_F(WidgetTest, TheDetailWindowsCloseBoxIsRefusedUntilRetour) {
   EXPECT_FALSE(window.Loaded());
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ("R", Vars().EnrCreation->Get(14));
+}
+
+TEST_F(WidgetTest, TheHelpMenuPopsUpOnARightPressAndItsItemIsClickedOverTheDetailWindowToo) {
+  screen::Surface& window = control_->DetailWindow();
+  window.OnLoad = nullptr;
+  window.OnUnload = nullptr;
+  int clicks = 0;
+  window.Get("Mnu_Sommaire").OnClick = [&] { ++clicks; };
+  auto press_and_pick = [this](QWidget* surface) {
+    QTest::mouseClick(surface, Qt::RightButton, {}, QPoint(2, 2));
+    auto* menu = qobject_cast<QMenu*>(widget_->OpenMenu());
+    ASSERT_NE(nullptr, menu);
+    ASSERT_EQ(1, menu->actions().size());
+    EXPECT_EQ("Aide_ORVANEL", menu->actions()[0]->text().toStdString());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions()[0]).center());
+    QApplication::processEvents();  // the item's Click comes once the menu is done
+  };
+  QDialog* dialog = widget_->DetailDialog();
+  QTimer::singleShot(0, [&] {
+    press_and_pick(dialog);
+    screen_.Unload(window);
+  });
+  screen_.ShowModal(window);
+  EXPECT_EQ(1, clicks);
+  C("Mnu_Sommaire").OnClick = [&] { clicks += 10; };
+  press_and_pick(W("Cdr_SigneRubSai"));
+  EXPECT_EQ(11, clicks);
 }
 
 // The display on its own: one box per style, its icon, buttons, default button and answers.
