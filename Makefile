@@ -2,16 +2,17 @@
 # make test: install what is missing, build, run every test and scenario, on the embedded store
 #   and on a PostgreSQL server: the one TALVERO_PG_URL names, or else a throwaway local one that
 #   tests/pg_server.sh starts for the run and stops afterwards, whatever the outcome.
+# make screenshots: the screen in each mode as PNG files in $(BUILD)/screenshots (no display needed).
 # make bench: times the store and the screen against bare SQLite (data cached in $(BUILD)/bench-data).
 # make reliability: the reliability suite at length (crash, fuzz, failing store, read-only
 #   operator), then the libFuzzer targets for FUZZ_SECONDS each when clang is installed.
 # make sanitize: every test under AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize).
 BUILD ?= build
-PACKAGES := g++ cmake make libgtest-dev libsqlite3-dev postgresql libpq-dev libcli11-dev \
-  libbenchmark-dev
+PACKAGES := g++ cmake make libgtest-dev libsqlite3-dev qt6-base-dev postgresql libpq-dev \
+  libcli11-dev libbenchmark-dev
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test demo clean bench reliability sanitize fuzz
+.PHONY: all deps build test demo screenshots clean bench reliability sanitize fuzz
 
 all: build
 
@@ -36,8 +37,22 @@ test: build
 	  ctest --output-on-failure -j $(JOBS)); status=$$?; \
 	tests/pg_server.sh stop $$state; exit $$status
 
+# With a display: the window on the demo database. Without one: the demo scenarios played through
+# the real widgets offscreen, then a screenshot of each screen mode.
 demo: build
-	$(BUILD)/talvero-replay --verbose demo/*.scn
+	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD)/talvero-host; \
+	else \
+	  echo "make demo: no display (neither DISPLAY nor WAYLAND_DISPLAY is set):"; \
+	  echo "playing the demo scenarios through the real widgets offscreen instead."; \
+	  QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-replay --qt --verbose demo/*.scn || exit $$?; \
+	  echo "make demo: screenshots of each screen mode, in $(BUILD)/screenshots:"; \
+	  QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-screenshots --out $(BUILD)/screenshots; \
+	fi
+
+screenshots: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-screenshots --out $(BUILD)/screenshots
+	QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 $(BUILD)/talvero-screenshots --out $(BUILD)/screenshots/x2
 
 bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -86,19 +86,34 @@ Observed Scenario::Property(const Command& c) {
   return *found;
 }
 
+std::optional<Observed> Scenario::Shown(const Command& c) {
+  if (c.target == "Screen") return std::nullopt;
+  if (screen::Surface* surface = FindSurface(c, c.target))
+    return driver_->Shown(*surface, c.property);
+  return driver_->Shown(FindControl(c, c.target), c.property);
+}
+
 void Scenario::ExpectState(const Command& c) {
+  // The model first; then, where widgets draw it, what the widget shows.
   if (c.verb == Verb::kExpectProperty) {
     Observed found = Property(c);
     if (!Matches(c.expected, found)) Fail(c, found.Written());
+    std::optional<Observed> shown = Shown(c);
+    if (shown && !Matches(c.expected, *shown)) Fail(c, "the widget shows " + shown->Written());
   } else if (c.verb == Verb::kExpectList) {
-    const std::vector<std::string>& items = FindControl(c, c.target).Items();
-    if (items != c.texts) Fail(c, WrittenList(items));
+    screen::Control& control = FindControl(c, c.target);
+    if (control.Items() != c.texts) Fail(c, WrittenList(control.Items()));
+    std::optional<std::vector<std::string>> shown = driver_->ShownList(control);
+    if (shown && *shown != c.texts) Fail(c, "the widget shows " + WrittenList(*shown));
   } else {  // kExpectFocus
     screen::Control& control = FindControl(c, c.target);
     screen::Control* focused = screen_.Focused();
     if (focused != &control)
       Fail(c,
            focused ? "focus " + focused->GetSurface().Name() + "." + focused->Name() : "no focus");
+    std::optional<std::string> shown = driver_->ShownFocus();
+    std::string wanted = control.GetSurface().Name() + "." + control.Name();
+    if (shown && *shown != wanted) Fail(c, "the widgets' focus is on " + *shown);
   }
 }
 

@@ -1,6 +1,6 @@
-// talvero-replay [--db PATH|URL | --server URL] [--verbose] FILE.scn [FILE.scn ...]
-// Plays scenario files on the headless entry screen; see runner.h for the stores, the output and
-// the exit status.
+// talvero-replay [--qt] [--db PATH|URL | --server URL] [--verbose] FILE.scn [FILE.scn ...]
+// Plays scenario files on the headless entry screen, or with --qt through the real widgets;
+// see runner.h for the stores, the output and the exit status.
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -9,14 +9,22 @@
 #include "replay/runner.h"
 #include "store/store.h"
 
+#ifdef TALVERO_WITH_QT
+#include <QApplication>
+
+#include "replay/qt_driver.h"
+#endif
+
 namespace {
 
 constexpr const char* kUsage =
-    "usage: talvero-replay [--db PATH|URL | --server URL] [--verbose] FILE.scn [FILE.scn ...]\n"
-    "Plays each scenario file on the headless entry screen, on a fresh store unless --db names\n"
-    "an existing one (a file, or a postgresql:// connection string). --server URL plays each\n"
-    "file on a fresh store of its own on that PostgreSQL server (a schema dropped afterwards).\n"
-    "--verbose prints every event the operator would see.\n"
+    "usage: talvero-replay [--qt] [--db PATH|URL | --server URL] [--verbose] FILE.scn ...\n"
+    "Plays each scenario file on the entry screen, on a fresh store unless --db names an\n"
+    "existing one (a file, or a postgresql:// connection string).\n"
+    "  --qt          play through the real widgets (QT_QPA_PLATFORM=offscreen needs no display)\n"
+    "  --server URL  play each file on a fresh store of its own on that PostgreSQL server\n"
+    "                (a schema dropped afterwards)\n"
+    "  --verbose     narrate every line and every event as it happens\n"
     "Exit status: 0 all passed, 1 an expectation failed, 2 a file could not be run.\n";
 
 int Usage(const std::string& problem) {
@@ -29,13 +37,16 @@ int Usage(const std::string& problem) {
 int main(int argc, char** argv) {
   talvero::replay::RunOptions options;
   std::vector<std::string> files;
+  bool qt = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--help") {
+    if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
       return 0;
     } else if (arg == "--verbose") {
       options.verbose = true;
+    } else if (arg == "--qt") {
+      qt = true;
     } else if (arg == "--db") {
       if (++i >= argc) return Usage("--db needs a path");
       options.db_path = argv[i];
@@ -60,5 +71,18 @@ int main(int argc, char** argv) {
   if (!options.db_path.empty() && !options.server_url.empty()) {
     return Usage("--db and --server cannot be used together");
   }
+  if (!qt) return talvero::replay::RunScenarioFiles(files, options, std::cout);
+#ifdef TALVERO_WITH_QT
+  // The offscreen platform says, for each window, what it cannot do (raise, grab the keyboard):
+  // nothing a scenario needs.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith("This plugin does not support")) return;
+    std::cerr << message.toStdString() << "\n";
+  });
+  QApplication app(argc, argv);
+  options.make_driver = talvero::replay::QtDriverFactory();
   return talvero::replay::RunScenarioFiles(files, options, std::cout);
+#else
+  return Usage("built without Qt: --qt is not available");
+#endif
 }

@@ -78,7 +78,7 @@ class TemporarySchema {
 
 Outcome Play(const std::vector<Command>& commands, const std::vector<std::string>& lines,
              std::shared_ptr<store::Store> store, const RunOptions& options, std::ostream& out) {
-  Scenario scenario(std::move(store), options.verbose, out);
+  Scenario scenario(std::move(store), options.verbose, out, options.make_driver);
   if (options.verbose) {
     // The comments above a line say what it is for: a newcomer reads them with it.
     auto told = std::make_shared<size_t>(0);

@@ -7,14 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "replay/driver.h"
 #include "replay/scenario.h"
 
 namespace talvero::replay {
 
 struct RunOptions {
-  std::string db_path;     // an existing store; empty: a fresh store for each file
-  std::string server_url;  // fresh stores on this PostgreSQL server rather than embedded ones
-  bool verbose = false;    // narrate every line and every event as it happens
+  std::string db_path;        // an existing store; empty: a fresh store for each file
+  std::string server_url;     // fresh stores on this PostgreSQL server rather than embedded ones
+  bool verbose = false;       // narrate every line and every event as it happens
+  DriverFactory make_driver;  // how the operator's lines reach the screen (none: headless)
 };
 
 // Plays one file. `lines` receives the number of lines of the file.

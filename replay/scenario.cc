@@ -1,5 +1,7 @@
 #include "replay/scenario.h"
 
+#include <algorithm>
+
 #include "gateways/tools.h"
 #include "replay/notation.h"
 
@@ -10,6 +12,15 @@ namespace {
 // The screen whose access level `rights N` sets.
 constexpr const char* kRightsScreen = "RUBRIQUEDESAISIE";
 
+// The index of an item of a combo box, as a pick names it.
+int ItemIndex(const screen::Control& combo, const std::string& item) {
+  const auto& items = combo.Items();
+  auto it = std::find(items.begin(), items.end(), item);
+  if (it == items.end())
+    throw screen::OperatorError(combo.Name() + " has no item \"" + item + "\"");
+  return static_cast<int>(it - items.begin());
+}
+
 std::string ErrorText(const std::exception& e) {
   if (const auto* component = dynamic_cast<const ComponentError*>(&e))
     return "Erreur " + std::to_string(component->Number()) + " : " + e.what();
@@ -18,7 +29,8 @@ std::string ErrorText(const std::exception& e) {
 
 }  // namespace
 
-Scenario::Scenario(std::shared_ptr<store::Store> database, bool verbose, std::ostream& out)
+Scenario::Scenario(std::shared_ptr<store::Store> database, bool verbose, std::ostream& out,
+                   const DriverFactory& make_driver)
     : database_(std::move(database)),
       out_(out),
       rights_(std::make_shared<outside::ConfiguredRights>()),
@@ -31,17 +43,27 @@ Scenario::Scenario(std::shared_ptr<store::Store> database, bool verbose, std::os
                         const std::string& extra) { display_.Help(page, mode, title, extra); });
   InstallOutils(tools_);
   InstallAide(help_);
-  // A handler that shows a window modally waits while the following lines act on the window.
-  screen_.modal_loop = [this](screen::Surface& window) {
-    PlayWhile([this, &window] {
-      operator_.Settle();
-      return window.Loaded();
+  driver_ = make_driver ? make_driver(screen_) : std::make_unique<HeadlessDriver>(screen_);
+  if (screen::Display* real = driver_->RealDisplay())
+    display_.ForwardTo(real, [this](const screen::LoggedEvent& event, int answer) {
+      driver_->BeforeShowing(event, answer);
     });
-  };
+  // A handler that shows a window modally waits while the following lines act on the window.
+  screen_.modal_loop = [this](screen::Surface& window) { PlayModal(window); };
+}
+
+void Scenario::PlayModal(screen::Surface& window) {
+  PlayWhile([this, &window] {
+    driver_->Settle();
+    return window.Loaded();
+  });
 }
 
 Scenario::~Scenario() {
+  if (control_) driver_->ControlGoing();
   control_.reset();
+  driver_.reset();
+  display_.ForwardTo(nullptr, nullptr);
   InstallOutils(nullptr);
   InstallAide(nullptr);
   Vars() = Variables{};
@@ -77,7 +99,7 @@ void Scenario::RunLine(const Command& c) {
   Stop stop{Outcome::Status::kCannotRun, "", ""};
   try {
     Execute(c);
-    operator_.Settle();
+    driver_->Settle();
     return;
   } catch (const Stop& s) {
     stop = s;
@@ -163,6 +185,7 @@ void Scenario::SetUp(const Command& c) {
     case Verb::kInit:
       if (control_) CannotRun(c, "the control already exists");
       control_ = std::make_unique<Ctr_Talvero>(screen_);
+      driver_->ControlMade(*control_, [this](screen::Surface& window) { PlayModal(window); });
       control_->TheDatabase(database_);
       {
         // As the host does: the store's journal names the operator of the client it hands in.
@@ -183,6 +206,7 @@ void Scenario::SetUp(const Command& c) {
     default:  // kTerminate
       if (!control_) CannotRun(c, "no control to terminate");
       if (screen_.TopModal()) CannotRun(c, screen_.TopModal()->Name() + " is still open");
+      driver_->ControlGoing();
       control_.reset();
       return;
   }
@@ -192,33 +216,34 @@ void Scenario::Act(const Command& c) {
   try {
     switch (c.verb) {
       case Verb::kFocus:
-        return operator_.Focus(FindControl(c, c.target));
+        return driver_->Focus(FindControl(c, c.target));
       case Verb::kTab:
-        return operator_.Tab();
+        return driver_->Tab();
       case Verb::kType:
-        return operator_.Type(c.texts[0]);
+        return driver_->Type(c.texts[0]);
       case Verb::kKey:
-        return operator_.Key(static_cast<int>(c.numbers[0]));
+        return driver_->Key(static_cast<int>(c.numbers[0]));
       case Verb::kPaste:
-        return operator_.Paste(c.texts[0]);
+        return driver_->Paste(c.texts[0]);
       case Verb::kPickIndex:
-        return operator_.Pick(FindControl(c, c.target), static_cast<int>(c.numbers[0]));
+        return driver_->Pick(FindControl(c, c.target), static_cast<int>(c.numbers[0]));
       case Verb::kPickItem:
-        return operator_.Pick(FindControl(c, c.target), c.texts[0]);
+        return driver_->Pick(FindControl(c, c.target),
+                             ItemIndex(FindControl(c, c.target), c.texts[0]));
       case Verb::kClick:
-        return operator_.Click(FindControl(c, c.target));
+        return driver_->Click(FindControl(c, c.target));
       case Verb::kSelect:
-        return operator_.Select(FindControl(c, c.target),
-                                std::vector<int>(c.numbers.begin(), c.numbers.end()));
+        return driver_->Select(FindControl(c, c.target),
+                               std::vector<int>(c.numbers.begin(), c.numbers.end()));
       case Verb::kDblClick:
-        return operator_.DblClick(FindControl(c, c.target));
+        return driver_->DblClick(FindControl(c, c.target));
       case Verb::kMouseDown:
         if (screen::Surface* surface = FindSurface(c, c.target))
-          return operator_.MouseDown(*surface, static_cast<int>(c.numbers[0]));
-        return operator_.MouseDown(FindControl(c, c.target), static_cast<int>(c.numbers[0]));
+          return driver_->MouseDown(*surface, static_cast<int>(c.numbers[0]));
+        return driver_->MouseDown(FindControl(c, c.target), static_cast<int>(c.numbers[0]));
       case Verb::kClose:
         if (screen::Surface* surface = FindSurface(c, c.target); surface && surface->IsWindow())
-          return operator_.Close(*surface);
+          return driver_->Close(*surface);
         CannotRun(c, c.target + " is not a window");
       default:  // kAnswer
         for (long answer : c.numbers) display_.QueueAnswer(static_cast<int>(answer));

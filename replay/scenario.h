@@ -15,6 +15,7 @@
 #include "outside/help_object.h"
 #include "outside/rights_object.h"
 #include "outside/tools_object.h"
+#include "replay/driver.h"
 #include "replay/script.h"
 #include "replay/values.h"
 #include "screen/display.h"
@@ -34,7 +35,9 @@ struct Outcome {
 class Scenario {
  public:
   // `out` receives what show and dump print, and the events as they happen when `verbose`.
-  Scenario(std::shared_ptr<store::Store> database, bool verbose, std::ostream& out);
+  // `make_driver` makes the driver of the operator's lines (none: the headless one).
+  Scenario(std::shared_ptr<store::Store> database, bool verbose, std::ostream& out,
+           const DriverFactory& make_driver = nullptr);
   ~Scenario();
   Scenario(const Scenario&) = delete;
   Scenario& operator=(const Scenario&) = delete;
@@ -64,6 +67,7 @@ class Scenario {
   // Runs the following lines while `go_on` holds, the file has lines left and nothing failed. The
   // main loop and the modal loop of a window shown by a handler both read lines through it.
   void PlayWhile(const std::function<bool()>& go_on);
+  void PlayModal(screen::Surface& window);
   void RunLine(const Command& c);
   void Execute(const Command& c);
   void SetUp(const Command& c);
@@ -82,6 +86,9 @@ class Scenario {
   screen::Surface* FindSurface(const Command& c, const std::string& name);
   Observed Property(const Command& c);
   std::optional<FieldView> AnyField(const Command& c);
+  // What the widgets show for the property the command reads, when the driver has widgets.
+  std::optional<Observed> Shown(const Command& c);
+  void ExpectShown(const Command& c, const std::vector<std::string>& items);
   // The stored text of a query result.
   std::string RunQuery(const std::string& sentence, const std::string& attributes);
 
@@ -89,7 +96,7 @@ class Scenario {
   std::ostream& out_;
   screen::HeadlessDisplay display_;
   screen::Screen screen_{display_};
-  screen::Operator operator_{screen_};
+  std::unique_ptr<Driver> driver_;
   std::shared_ptr<outside::ConfiguredRights> rights_;
   std::shared_ptr<outside::ToolsObject> tools_;
   std::shared_ptr<outside::HelpObject> help_;

@@ -1,6 +1,7 @@
 #include "screen/display.h"
 
 #include <iostream>
+#include <stdexcept>
 
 namespace talvero::screen {
 
@@ -41,43 +42,73 @@ void HeadlessDisplay::Log(LoggedEvent e) {
   log_.push_back(std::move(e));
 }
 
+void HeadlessDisplay::ForwardTo(Display* real,
+                                std::function<void(const LoggedEvent&, int)> before) {
+  real_ = real;
+  before_ = std::move(before);
+}
+
+template <typename Call>
+void HeadlessDisplay::Forward(Call call, int answer) {
+  if (!real_) return;
+  if (before_) before_(log_.back(), answer);
+  call(*real_);
+}
+
 int HeadlessDisplay::MessageBox(const std::string& text, int style, const std::string& title) {
   Log({LoggedEvent::Kind::Message, style, {title, text}});
-  int buttons = style & 7;
-  if (buttons == kStyleOk) return kAnswerOk;
-  if (answers_.empty()) throw UnansweredQuestion{text};
-  int answer = answers_.front();
-  answers_.pop_front();
+  int answer = kAnswerOk;
+  if ((style & 7) != kStyleOk) {
+    if (answers_.empty()) throw UnansweredQuestion{text};
+    answer = answers_.front();
+    answers_.pop_front();
+  }
+  int shown = answer;
+  Forward([&](Display& real) { shown = real.MessageBox(text, style, title); }, answer);
+  if (shown != answer)
+    throw std::runtime_error("the message box answered " + std::to_string(shown) + " instead of " +
+                             std::to_string(answer));
   return answer;
 }
 
 void HeadlessDisplay::Beep() {
   Log({LoggedEvent::Kind::Beep, 0, {}});
+  Forward([](Display& real) { real.Beep(); });
 }
 
 void HeadlessDisplay::PopupMenu(const std::string& menu) {
   Log({LoggedEvent::Kind::Popup, 0, {menu}});
+  Forward([&](Display& real) { real.PopupMenu(menu); });
 }
 
 void HeadlessDisplay::WindowShown(const std::string& window) {
   Log({LoggedEvent::Kind::Show, 0, {window}});
+  Forward([&](Display& real) { real.WindowShown(window); });
 }
 
 void HeadlessDisplay::WindowUnloaded(const std::string& window) {
   Log({LoggedEvent::Kind::Unload, 0, {window}});
+  Forward([&](Display& real) { real.WindowUnloaded(window); });
 }
 
 void HeadlessDisplay::HostUnloaded() {
   Log({LoggedEvent::Kind::UnloadHost, 0, {}});
+  Forward([](Display& real) { real.HostUnloaded(); });
 }
 
 void HeadlessDisplay::Error(const std::string& text) {
   Log({LoggedEvent::Kind::Error, 0, {text}});
+  Forward([&](Display& real) { real.Error(text); });
 }
 
 void HeadlessDisplay::Help(const std::string& page, const std::string& mode,
                            const std::string& title, const std::string& extra) {
   Log({LoggedEvent::Kind::Help, 0, {page, mode, title, extra}});
+  Forward([&](Display& real) { real.Help(page, mode, title, extra); });
+}
+
+void HeadlessDisplay::Yield() {
+  if (real_) real_->Yield();
 }
 
 }  // namespace talvero::screen

@@ -3,6 +3,7 @@
 // menus, windows shown and unloaded, errors. A real toolkit draws them; the headless display
 // records them in an event log and answers questions from a script.
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ class Display {
   virtual void Error(const std::string& text) = 0;
   virtual void Help(const std::string& page, const std::string& mode, const std::string& title,
                     const std::string& extra) = 0;
+  // The logic yields: a real display paints and runs its timers (never the operator's input).
+  virtual void Yield() {}
 };
 
 // One operator-visible event.
@@ -60,6 +63,7 @@ class HeadlessDisplay : public Display {
   void Error(const std::string& text) override;
   void Help(const std::string& page, const std::string& mode, const std::string& title,
             const std::string& extra) override;
+  void Yield() override;
 
   // Answers (6 Yes, 7 No, 2 Cancel, 1 OK) for the next questions; OK-only boxes take none.
   void QueueAnswer(int answer) { answers_.push_back(answer); }
@@ -67,9 +71,18 @@ class HeadlessDisplay : public Display {
   std::deque<LoggedEvent>& Pending() { return log_; }
   // Called with each entry as it is logged (the replay tool's --verbose).
   void SetEcho(bool echo) { echo_ = echo; }
+  // Hands every event on to a real display as well, once logged: `before` runs first with the
+  // event and the scripted answer of a question (so that whoever drives the real display can
+  // answer its box); a real box that answers otherwise is an error.
+  void ForwardTo(Display* real, std::function<void(const LoggedEvent&, int answer)> before);
 
  private:
   void Log(LoggedEvent e);
+  // The event logged last, handed on to the real display.
+  template <typename Call>
+  void Forward(Call call, int answer = 0);
+  Display* real_ = nullptr;
+  std::function<void(const LoggedEvent&, int)> before_;
   std::deque<int> answers_;
   std::deque<LoggedEvent> log_;
   bool echo_ = false;

@@ -33,39 +33,61 @@ constexpr int32_t kErrInvalidProperty = 380;
 Control::Control(Surface& surface, std::string name, Kind kind, Control* container)
     : surface_(surface), name_(std::move(name)), kind_(kind), container_(container) {}
 
+void Control::Tell(ScreenChange::What what) {
+  surface_.GetScreen().Tell({what, &surface_, this});
+}
+
 void Control::SetText(const std::string& text) {
   bool changed = text != text_;
+  int old_index = list_index_;
   text_ = text;
   if (kind_ == Kind::ComboBox) {
     auto it = std::find(list_.begin(), list_.end(), text_);
     list_index_ = it == list_.end() ? -1 : static_cast<int>(it - list_.begin());
   }
+  if (changed || list_index_ != old_index) Tell(ScreenChange::What::kText);
   if (changed) RaiseChange();
 }
 
+void Control::SetCaption(const std::string& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  Tell(ScreenChange::What::kCaption);
+}
+
 void Control::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
   enabled_ = enabled;
+  Tell(ScreenChange::What::kEnabled);
   if (!enabled) surface_.GetScreen().DropFocusIfUnable();
 }
 
 void Control::SetVisible(bool visible) {
+  if (visible == visible_) return;
   visible_ = visible;
+  Tell(ScreenChange::What::kVisible);
   if (!visible) surface_.GetScreen().DropFocusIfUnable();
 }
 
 void Control::SetValue(int value) {
   if (kind_ != Kind::OptionButton) {
+    if (value == value_) return;
     value_ = value;
+    Tell(ScreenChange::What::kValue);
     return;
   }
   bool was = value_ != 0;
   value_ = value != 0 ? 1 : 0;
+  if (was != (value_ != 0)) Tell(ScreenChange::What::kValue);
   if (!value_ || was) return;
   // Option buttons of one frame exclude each other; clearing raises nothing.
   for (int i = 0; i < surface_.Count(); ++i) {
     Control& other = surface_.Item(i);
-    if (&other != this && other.kind_ == Kind::OptionButton && other.container_ == container_)
+    if (&other != this && other.kind_ == Kind::OptionButton && other.container_ == container_ &&
+        other.value_ != 0) {
       other.value_ = 0;
+      other.Tell(ScreenChange::What::kValue);
+    }
   }
   RaiseClick();
 }
@@ -74,9 +96,18 @@ void Control::SetListIndex(int index) {
   if (index < -1 || index >= ListCount())
     throw ComponentError(kErrInvalidProperty, "Valeur de propriété non valide : ListIndex " +
                                                   std::to_string(index) + " sur " + name_);
+  std::string old_text = text_;
+  int old_index = list_index_;
   list_index_ = index;
   if (kind_ == Kind::ComboBox) text_ = index < 0 ? "" : list_[index];
+  if (old_index != list_index_ || old_text != text_) Tell(ScreenChange::What::kListIndex);
   RaiseClick();
+}
+
+void Control::SetSelStart(int start) {
+  if (start == sel_start_) return;
+  sel_start_ = start;
+  Tell(ScreenChange::What::kSelStart);
 }
 
 std::string Control::List(int index) const {
@@ -87,6 +118,7 @@ std::string Control::List(int index) const {
 void Control::AddItem(const std::string& item) {
   list_.push_back(item);
   selected_.push_back(false);
+  Tell(ScreenChange::What::kList);
 }
 
 void Control::RemoveItem(int index) {
@@ -99,14 +131,18 @@ void Control::RemoveItem(int index) {
     list_index_ = -1;
   else if (list_index_ > index)
     --list_index_;
+  Tell(ScreenChange::What::kList);
 }
 
 void Control::Clear() {
+  bool had_items = !list_.empty() || list_index_ != -1;
   list_.clear();
   selected_.clear();
   list_index_ = -1;
+  if (had_items) Tell(ScreenChange::What::kList);
   if (kind_ == Kind::ComboBox && !text_.empty()) {
     text_.clear();
+    Tell(ScreenChange::What::kText);
     RaiseChange();
   }
 }
@@ -119,7 +155,9 @@ void Control::SetSelected(int index, bool selected) {
   if (index < 0 || index >= ListCount())
     throw ComponentError(kErrInvalidProperty,
                          "Index de liste non valide : " + std::to_string(index) + " sur " + name_);
+  if (selected_[index] == selected) return;
   selected_[index] = selected;
+  Tell(ScreenChange::What::kSelected);
 }
 
 void Control::SetFocus() {
@@ -152,6 +190,34 @@ Surface::~Surface() {
   screen_.Detach(this);
 }
 
+void Surface::Tell(ScreenChange::What what) {
+  screen_.Tell({what, this, nullptr});
+}
+
+void Surface::SetCaption(const std::string& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  Tell(ScreenChange::What::kSurfaceCaption);
+}
+
+void Surface::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Tell(ScreenChange::What::kSurfaceEnabled);
+}
+
+void Surface::SetMousePointer(int pointer) {
+  if (pointer == mouse_pointer_) return;
+  mouse_pointer_ = pointer;
+  Tell(ScreenChange::What::kSurfacePointer);
+}
+
+void Surface::SetLoaded(bool loaded) {
+  if (loaded == loaded_) return;
+  loaded_ = loaded;
+  Tell(ScreenChange::What::kLoaded);
+}
+
 Control& Surface::Add(const std::string& name, Kind kind, Control* container) {
   controls_.push_back(std::make_unique<Control>(*this, name, kind, container));
   return *controls_.back();
@@ -177,6 +243,35 @@ void Surface::SetFocusOrder(const std::vector<std::string>& names) {
 
 Screen::Screen(Display& display) : display_(display) {}
 
+void Screen::SetMousePointer(int pointer) {
+  if (pointer == mouse_pointer_) return;
+  mouse_pointer_ = pointer;
+  Tell({ScreenChange::What::kScreenPointer, nullptr, nullptr});
+}
+
+int Screen::Subscribe(ScreenObserver observer) {
+  observers_.emplace_back(next_token_, std::move(observer));
+  return next_token_++;
+}
+
+void Screen::Unsubscribe(int token) {
+  observers_.erase(std::remove_if(observers_.begin(), observers_.end(),
+                                  [token](const auto& o) { return o.first == token; }),
+                   observers_.end());
+}
+
+void Screen::Tell(const ScreenChange& change) {
+  // A copy: an observer may subscribe or unsubscribe while being told.
+  auto observers = observers_;
+  for (const auto& [token, observer] : observers) observer(change);
+}
+
+void Screen::SetFocused(Control* control) {
+  if (control == focused_) return;
+  focused_ = control;
+  Tell({ScreenChange::What::kFocus, control ? &control->GetSurface() : nullptr, control});
+}
+
 int Screen::MsgBox(const std::string& text, int style, const std::string& title) {
   return display_.MessageBox(text, style, title);
 }
@@ -195,6 +290,7 @@ void Screen::DoEvents() {
     pending_.pop_front();
     Guard(event);
   }
+  display_.Yield();
 }
 
 bool Screen::Operable(const Surface& surface) const {
@@ -227,10 +323,10 @@ void Screen::ShowModal(Surface& window) {
     window.SetLoaded(false);
     display_.WindowUnloaded(window.Name());
   }
-  if (focused_ && &focused_->GetSurface() == &window) focused_ = nullptr;
+  if (focused_ && &focused_->GetSurface() == &window) SetFocused(nullptr);
   // The focus goes back where it was, even while the caller still has its screen disabled.
   if (previous && focused_ == nullptr && previous->Visible() && previous->Enabled())
-    focused_ = previous;
+    SetFocused(previous);
 }
 
 bool Screen::Unload(Surface& window) {
@@ -239,7 +335,7 @@ bool Screen::Unload(Surface& window) {
   if (window.OnUnload) window.OnUnload(cancel);
   if (cancel) return false;
   window.SetLoaded(false);
-  if (focused_ && &focused_->GetSurface() == &window) focused_ = nullptr;
+  if (focused_ && &focused_->GetSurface() == &window) SetFocused(nullptr);
   display_.WindowUnloaded(window.Name());
   return true;
 }
@@ -252,7 +348,7 @@ void Screen::UnloadHost() {
 void Screen::RequestFocus(Control& control) {
   if (focused_ == &control || !control.CanTakeFocus()) return;
   Control* old = focused_;
-  focused_ = &control;
+  SetFocused(&control);
   if (old)
     Post([old] {
       if (old->OnLostFocus) old->OnLostFocus();
@@ -265,7 +361,7 @@ void Screen::RequestFocus(Control& control) {
 void Screen::OperatorFocus(Control& control) {
   if (focused_ == &control) return;
   Control* old = focused_;
-  focused_ = &control;
+  SetFocused(&control);
   if (old && old->OnLostFocus) Guard(old->OnLostFocus);
   // A LostFocus that sent the focus elsewhere has the last word.
   if (focused_ == &control && control.OnGotFocus) Guard(control.OnGotFocus);
@@ -273,14 +369,11 @@ void Screen::OperatorFocus(Control& control) {
 
 void Screen::DropFocusIfUnable() {
   if (focused_ && !TakesFocus(focused_->GetKind())) return;
-  if (focused_ && !focused_->Visible()) focused_ = nullptr;
-  if (focused_ && !focused_->Enabled()) focused_ = nullptr;
-  if (focused_)
-    for (Control* c = focused_->Container(); c; c = c->Container())
-      if (!c->Enabled() || !c->Visible()) {
-        focused_ = nullptr;
-        break;
-      }
+  if (!focused_) return;
+  bool unable = !focused_->Visible() || !focused_->Enabled();
+  for (Control* c = focused_->Container(); c && !unable; c = c->Container())
+    unable = !c->Enabled() || !c->Visible();
+  if (unable) SetFocused(nullptr);
 }
 
 void Screen::Post(std::function<void()> event) {
@@ -301,7 +394,7 @@ void Screen::Guard(const std::function<void()>& event) {
   }
   // The operator is told, and the screen is given back: no busy pointer, no disabled surface.
   display_.Error(error);
-  mouse_pointer_ = kPointerDefault;
+  SetMousePointer(kPointerDefault);
   for (Surface* s : surfaces_) {
     s->SetMousePointer(kPointerDefault);
     s->SetEnabled(true);
@@ -315,7 +408,7 @@ void Screen::Attach(Surface* surface) {
 void Screen::Detach(Surface* surface) {
   surfaces_.erase(std::remove(surfaces_.begin(), surfaces_.end(), surface), surfaces_.end());
   modal_.erase(std::remove(modal_.begin(), modal_.end(), surface), modal_.end());
-  if (focused_ && &focused_->GetSurface() == surface) focused_ = nullptr;
+  if (focused_ && &focused_->GetSurface() == surface) SetFocused(nullptr);
   // Pending events may point into the surface's controls: they go with it.
   pending_.clear();
 }

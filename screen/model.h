@@ -16,14 +16,20 @@
 //   cannot take the focus, does nothing. A focused control that becomes hidden or disabled (or
 //   whose frame is disabled) loses the focus without LostFocus.
 // - Events raised by program assignments run at once, nested, before the assignment returns.
+// - Every change of what the screen shows (a property, a list, the focus, a surface's state) is
+//   told to the screen's observers right after it is made and before any event it raises, so that
+//   whatever draws the model shows it at once. Observers are separate from the logic's handlers:
+//   they never raise events. A setter that leaves the value as it was tells nobody.
 #include <deque>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace talvero::screen {
 
+class Control;
 class Display;
 class Screen;
 class Surface;
@@ -43,6 +49,32 @@ enum class Kind {
 constexpr int kPointerDefault = 0;
 constexpr int kPointerHourglass = 11;
 
+// One change of what the screen shows, as its observers receive it.
+struct ScreenChange {
+  enum class What {
+    kText,       // control: Text (and, on a combo box, ListIndex following it)
+    kCaption,    // control: Caption
+    kEnabled,    // control: Enabled
+    kVisible,    // control: Visible
+    kValue,      // control: Value
+    kList,       // control: items added, removed or cleared (ListIndex and Selected may follow)
+    kListIndex,  // control: ListIndex (and a combo's Text)
+    kSelected,   // control: Selected of one row
+    kSelStart,   // control: SelStart
+    kFocus,      // the focused control (control: the new one, nullptr for none)
+    kSurfaceCaption,
+    kSurfaceEnabled,
+    kSurfacePointer,  // the surface's own mouse pointer
+    kLoaded,          // a window loaded or unloaded
+    kScreenPointer,   // the screen-wide mouse pointer (surface and control: nullptr)
+  };
+  What what;
+  Surface* surface = nullptr;
+  Control* control = nullptr;
+};
+
+using ScreenObserver = std::function<void(const ScreenChange&)>;
+
 class Control {
  public:
   Control(Surface& surface, std::string name, Kind kind, Control* container);
@@ -57,7 +89,7 @@ class Control {
   const std::string& Text() const { return text_; }
   void SetText(const std::string& text);
   const std::string& Caption() const { return caption_; }
-  void SetCaption(const std::string& caption) { caption_ = caption; }
+  void SetCaption(const std::string& caption);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
   bool Visible() const { return visible_; }
@@ -79,7 +111,7 @@ class Control {
   bool Selected(int index) const;
   void SetSelected(int index, bool selected);
   int SelStart() const { return sel_start_; }
-  void SetSelStart(int start) { sel_start_ = start; }
+  void SetSelStart(int start);
 
   // Moves the focus here (see the rules above).
   void SetFocus();
@@ -104,6 +136,8 @@ class Control {
   }
 
  private:
+  void Tell(ScreenChange::What what);
+
   Surface& surface_;
   std::string name_;
   Kind kind_;
@@ -140,20 +174,22 @@ class Surface {
   const std::vector<Control*>& FocusOrder() const { return focus_order_; }
 
   const std::string& Caption() const { return caption_; }
-  void SetCaption(const std::string& caption) { caption_ = caption; }
+  void SetCaption(const std::string& caption);
   bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled) { enabled_ = enabled; }
+  void SetEnabled(bool enabled);
   int MousePointer() const { return mouse_pointer_; }
-  void SetMousePointer(int pointer) { mouse_pointer_ = pointer; }
+  void SetMousePointer(int pointer);
   // Windows are loaded and unloaded; the entry screen is always loaded.
   bool Loaded() const { return loaded_; }
-  void SetLoaded(bool loaded) { loaded_ = loaded; }
+  void SetLoaded(bool loaded);
 
   std::function<void(int& button, int& shift, float& x, float& y)> OnMouseDown;
   std::function<void()> OnLoad;
   std::function<void(int& cancel)> OnUnload;
 
  private:
+  void Tell(ScreenChange::What what);
+
   Screen& screen_;
   std::string name_;
   bool is_window_;
@@ -178,7 +214,7 @@ class Screen {
   // Yield: lets every pending screen event run.
   void DoEvents();
   int MousePointer() const { return mouse_pointer_; }
-  void SetMousePointer(int pointer) { mouse_pointer_ = pointer; }
+  void SetMousePointer(int pointer);
   // Loads the window if it is not loaded yet: its Load handler runs.
   void Load(Surface& window);
   // Loads the window if needed (its Load handler runs), shows it modally and returns once it is
@@ -211,7 +247,16 @@ class Screen {
   void Detach(Surface* surface);
   const std::vector<Surface*>& Surfaces() const { return surfaces_; }
 
+  // Observers of every change of what the screen shows. Subscribe returns the token that
+  // Unsubscribe takes; an observer may unsubscribe (itself or another) while being told.
+  int Subscribe(ScreenObserver observer);
+  void Unsubscribe(int token);
+  // Tells every observer (the model's own setters call it).
+  void Tell(const ScreenChange& change);
+
  private:
+  void SetFocused(Control* control);
+
   Display& display_;
   std::vector<Surface*> surfaces_;
   std::vector<Surface*> modal_;
@@ -219,6 +264,8 @@ class Screen {
   Control* focused_ = nullptr;
   int mouse_pointer_ = kPointerDefault;
   bool host_unloaded_ = false;
+  std::vector<std::pair<int, ScreenObserver>> observers_;
+  int next_token_ = 1;
 };
 
 }  // namespace talvero::screen

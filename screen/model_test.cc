@@ -149,5 +149,83 @@ TEST_F(ModelTest, AModalWindowLoadsShowsAndBlocksTheEntryScreenUntilUnloaded) {
   EXPECT_TRUE(C("Txt_CodRubSai").CanTakeFocus());
 }
 
+// The observer's record: "Txt_CodRubSai.kText;" style entries, one per change told.
+class ObservedModelTest : public ScreenFixture {
+ protected:
+  ObservedModelTest() {
+    token_ = screen_.Subscribe([this](const ScreenChange& c) {
+      std::string who = c.control ? c.control->Name() : c.surface ? c.surface->Name() : "Screen";
+      told_ += who + "." + std::to_string(static_cast<int>(c.what)) + ";";
+    });
+  }
+  static std::string Told(const std::string& who, ScreenChange::What what) {
+    return who + "." + std::to_string(static_cast<int>(what)) + ";";
+  }
+  int token_;
+  std::string told_;
+};
+
+using W = ScreenChange::What;
+
+TEST_F(ObservedModelTest, EachSetterTellsOnceAndOnlyWhenTheValueChanges) {
+  struct Case {
+    const char* name;
+    std::function<void()> set;
+    std::string told;
+  };
+  const Case cases[] = {
+      {"text", [this] { C("Txt_LibRubSai").SetText("Prime"); }, Told("Txt_LibRubSai", W::kText)},
+      {"same text", [this] { C("Txt_LibRubSai").SetText("Prime"); }, ""},
+      {"caption", [this] { C("Cmd_OK").SetCaption("Valider"); }, Told("Cmd_OK", W::kCaption)},
+      {"enabled", [this] { C("Cmd_OK").SetEnabled(false); }, Told("Cmd_OK", W::kEnabled)},
+      {"same enabled", [this] { C("Cmd_OK").SetEnabled(false); }, ""},
+      {"visible", [this] { C("Cmd_OK").SetVisible(false); }, Told("Cmd_OK", W::kVisible)},
+      {"check box", [this] { C("Cac_RubNuit").SetValue(1); }, Told("Cac_RubNuit", W::kValue)},
+      {"option clears its neighbour", [this] { C("Opt_Excluse").SetValue(1); },
+       Told("Opt_Excluse", W::kValue) + Told("Opt_Incluse", W::kValue)},
+      {"list index", [this] { C("Cbo_TypMontRubSai").SetListIndex(0); },
+       Told("Cbo_TypMontRubSai", W::kListIndex)},
+      {"clear of an empty list", [this] { C("Cbo_LibRubSai").Clear(); }, ""},
+      {"add item", [this] { C("Cbo_LibRubSai").AddItem("A"); }, Told("Cbo_LibRubSai", W::kList)},
+      {"sel start", [this] { C("Cbo_LibRubSai").SetSelStart(2); },
+       Told("Cbo_LibRubSai", W::kSelStart)},
+      {"focus", [this] { C("Txt_CodRubSai").SetFocus(); }, Told("Txt_CodRubSai", W::kFocus)},
+      {"surface enabled", [this] { surface_->SetEnabled(false); },
+       Told("Ctr_Talvero", W::kSurfaceEnabled)},
+      {"surface pointer", [this] { surface_->SetMousePointer(kPointerHourglass); },
+       Told("Ctr_Talvero", W::kSurfacePointer)},
+      {"screen pointer", [this] { screen_.SetMousePointer(kPointerHourglass); },
+       Told("Screen", W::kScreenPointer)},
+  };
+  for (const Case& c : cases) {
+    told_.clear();
+    c.set();
+    EXPECT_EQ(c.told, told_) << c.name;
+  }
+}
+
+TEST_F(ObservedModelTest, TheObserverSeesTheNewValueBeforeTheEventItRaises) {
+  Control& label = C("Txt_LibRubSai");
+  std::string order;
+  screen_.Subscribe([&](const ScreenChange&) { order += "told " + label.Text() + ";"; });
+  label.OnChange = [&] { order += "change;"; };
+  label.SetText("X");
+  EXPECT_EQ("told X;change;", order);
+}
+
+TEST_F(ObservedModelTest,
+       AHiddenFocusedControlTellsTheFocusGoneAndAnUnsubscribedObserverHearsNothing) {
+  C("Txt_CodRubSai").SetFocus();
+  told_.clear();
+  C("Txt_CodRubSai").SetVisible(false);
+  EXPECT_EQ(Told("Txt_CodRubSai", W::kVisible) + "Screen." +
+                std::to_string(static_cast<int>(W::kFocus)) + ";",
+            told_);
+  screen_.Unsubscribe(token_);
+  told_.clear();
+  C("Txt_CodRubSai").SetVisible(true);
+  EXPECT_EQ("", told_);
+}
+
 }  // namespace
 }  // namespace talvero::screen

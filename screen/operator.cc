@@ -56,6 +56,14 @@ void Operator::Focus(Control& control) {
 }
 
 void Operator::Tab() {
+  Step(1);
+}
+
+void Operator::BackTab() {
+  Step(-1);
+}
+
+void Operator::Step(int direction) {
   Control* current = screen_.Focused();
   Surface* surface = screen_.TopModal();
   if (!surface) surface = current ? &current->GetSurface() : nullptr;
@@ -63,9 +71,11 @@ void Operator::Tab() {
   const auto& order = surface->FocusOrder();
   if (order.empty()) throw OperatorError("no focus order on " + surface->Name());
   auto at = std::find(order.begin(), order.end(), current);
-  size_t start = at == order.end() ? order.size() - 1 : static_cast<size_t>(at - order.begin());
-  for (size_t k = 1; k <= order.size(); ++k) {
-    Control* next = order[(start + k) % order.size()];
+  size_t n = order.size();
+  size_t start =
+      at == order.end() ? (direction > 0 ? n - 1 : 0) : static_cast<size_t>(at - order.begin());
+  for (size_t k = 1; k <= n; ++k) {
+    Control* next = order[(start + (direction > 0 ? k : n - k)) % n];
     if (next->CanTakeFocus()) {
       Focus(*next);
       return;
@@ -74,20 +84,39 @@ void Operator::Tab() {
   throw OperatorError("no control can take the focus");
 }
 
-void Operator::PressKey(Control& target, int code) {
+namespace {
+
+std::string Encode(const std::vector<char32_t>& codes, size_t from, size_t to) {
+  std::string out;
+  for (size_t i = from; i < to && i < codes.size(); ++i) out += EncodeUtf8(codes[i]);
+  return out;
+}
+
+}  // namespace
+
+int Operator::PressKey(Control& target, int code, int start, int length) {
   int key = code;
   if (target.OnKeyPress) screen_.Guard([&] { target.OnKeyPress(key); });
-  if (key == 0 || key == kKeyEnter) return;
+  // The handler may have changed the text: the selection is kept within it.
+  std::vector<char32_t> chars = DecodeUtf8(target.Text());
+  size_t size = chars.size();
+  // A start below 0 types at the end of the text as the handler left it.
+  size_t from = start < 0 ? size : std::min(static_cast<size_t>(start), size);
+  size_t to = std::min(from + static_cast<size_t>(std::max(length, 0)), size);
+  if (key == 0 || key == kKeyEnter) return static_cast<int>(from);
+  bool editable = target.GetKind() == Kind::TextField || target.GetKind() == Kind::ComboBox;
   if (key == kKeyBackspace) {
-    if (!target.Text().empty()) {
-      std::string shorter = DropLastChar(target.Text());
-      screen_.Guard([&] { target.SetText(shorter); });
-    }
-    return;
+    if (from == to && from == 0) return 0;
+    if (from == to) --from;
+    std::string shorter = Encode(chars, 0, from) + Encode(chars, to, size);
+    screen_.Guard([&] { target.SetText(shorter); });
+    return static_cast<int>(from);
   }
-  if (target.GetKind() != Kind::TextField && target.GetKind() != Kind::ComboBox) return;
-  std::string longer = target.Text() + EncodeUtf8(static_cast<char32_t>(key));
-  screen_.Guard([&] { target.SetText(longer); });
+  if (!editable) return static_cast<int>(from);
+  std::string edited =
+      Encode(chars, 0, from) + EncodeUtf8(static_cast<char32_t>(key)) + Encode(chars, to, size);
+  screen_.Guard([&] { target.SetText(edited); });
+  return static_cast<int>(from) + 1;
 }
 
 void Operator::Type(const std::string& text) {
@@ -95,14 +124,21 @@ void Operator::Type(const std::string& text) {
   // With no control holding the focus (a handler hid or disabled it), keys go nowhere, as on a
   // real screen.
   for (char32_t c : DecodeUtf8(text)) {
-    if (Control* target = screen_.Focused()) PressKey(*target, static_cast<int>(c));
+    if (Control* target = screen_.Focused()) PressKey(*target, static_cast<int>(c), -1, 0);
     screen_.DoEvents();
   }
 }
 
 void Operator::Key(int code) {
-  if (Control* target = screen_.Focused()) PressKey(*target, code);
+  if (Control* target = screen_.Focused()) PressKey(*target, code, -1, 0);
   screen_.DoEvents();
+}
+
+int Operator::KeyAt(int code, int start, int length) {
+  int caret = start;
+  if (Control* target = screen_.Focused()) caret = PressKey(*target, code, start, length);
+  screen_.DoEvents();
+  return caret;
 }
 
 void Operator::Paste(const std::string& text) {
@@ -116,7 +152,11 @@ void Operator::Pick(Control& combo, int index) {
     throw OperatorError(combo.Name() + " has no item " + std::to_string(index));
   if (!combo.CanTakeFocus()) throw OperatorError(combo.Name() + " cannot take the focus");
   screen_.OperatorFocus(combo);
-  if (combo.CanTakeFocus() && index < combo.ListCount())
+  PickFromOpenList(combo, index);
+}
+
+void Operator::PickFromOpenList(Control& combo, int index) {
+  if (combo.CanTakeFocus() && index >= 0 && index < combo.ListCount())
     screen_.Guard([&] { combo.SetListIndex(index); });
   screen_.DoEvents();
 }

@@ -29,17 +29,28 @@ class Operator {
   void Focus(Control& control);
   // Moves the focus to the next control of the surface's focus order that can take it.
   void Tab();
+  // Moves the focus to the previous control of the focus order that can take it (Shift+Tab).
+  void BackTab();
   // Types each character (UTF-8) into the focused control: KeyPress, then the character of the
   // resulting code is added to the text unless it was swallowed. Keys typed while no control has
   // the focus go nowhere.
   void Type(const std::string& text);
   // One key: Enter adds nothing, Backspace removes the last character.
   void Key(int code);
+  // One key typed where the caret is, for a display that lets the operator edit inside the text:
+  // the characters [start, start + length) are selected (start counts characters, not bytes).
+  // KeyPress first; unless the key is swallowed, the character replaces the selection, or
+  // Backspace removes it (or the character before the caret when nothing is selected). Returns
+  // where the caret is afterwards. Typing at the end with nothing selected is Type.
+  int KeyAt(int code, int start, int length);
   // Replaces the whole text of the focused control: one Change, no KeyPress.
   void Paste(const std::string& text);
   // Opens the combo's list and picks an item.
   void Pick(Control& combo, int index);
   void Pick(Control& combo, const std::string& item);
+  // A pick in a drop-down list that is already open: the press that opened it moved the focus
+  // (the move may have sent it elsewhere; the pick goes on while the combo can take the focus).
+  void PickFromOpenList(Control& combo, int index);
   void Click(Control& control);
   void Select(Control& list, const std::vector<int>& rows);
   void DblClick(Control& list);
@@ -51,7 +62,9 @@ class Operator {
   void Settle() { screen_.DoEvents(); }
 
  private:
-  void PressKey(Control& target, int code);
+  // Returns the caret after the key; `start` and `length` select characters of the text.
+  int PressKey(Control& target, int code, int start, int length);
+  void Step(int direction);
   Screen& screen_;
 };
 

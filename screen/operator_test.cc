@@ -28,6 +28,47 @@ TEST_F(OperatorTest, BackspaceRemovesTheLastCharacterAndEnterAddsNothing) {
   EXPECT_EQ("ét", label.Text());
 }
 
+TEST_F(OperatorTest, AKeyAtTheCaretEditsInsideTheTextAfterKeyPress) {
+  struct Case {
+    const char* name;
+    int key, start, length;
+    std::string text;
+    int caret;
+  };
+  const Case cases[] = {
+      {"typed in the middle", 'X', 1, 0, "éXté", 2},
+      {"replacing a selection", 'X', 1, 2, "éX", 2},
+      {"backspace in the middle", kKeyBackspace, 2, 0, "éé", 1},
+      {"backspace on a selection", kKeyBackspace, 0, 2, "é", 0},
+      {"backspace at the start", kKeyBackspace, 0, 0, "été", 0},
+      {"swallowed", '!', 1, 0, "été", 1},
+  };
+  Control& label = C("Txt_LibRubSai");
+  std::string log;
+  label.OnKeyPress = [&](int& k) {
+    log += "key;";
+    if (k == '!') k = 0;
+  };
+  label.OnChange = [&] { log += "change;"; };
+  op_.Focus(label);
+  for (const Case& c : cases) {
+    label.SetText("été");
+    log.clear();
+    EXPECT_EQ(c.caret, op_.KeyAt(c.key, c.start, c.length)) << c.name;
+    EXPECT_EQ(c.text, label.Text()) << c.name;
+    EXPECT_EQ(c.text == "été" ? "key;" : "key;change;", log) << c.name;
+  }
+}
+
+TEST_F(OperatorTest, BackTabMovesToThePreviousControlThatCanTakeTheFocus) {
+  op_.Focus(C("Cbo_ChpAppliRubSai"));
+  op_.BackTab();
+  EXPECT_TRUE(C("Cbo_LibRubSai").HasFocus());
+  op_.BackTab();
+  op_.BackTab();
+  EXPECT_TRUE(C("Cac_RubNePasFacturer").HasFocus());
+}
+
 TEST_F(OperatorTest, PasteRaisesOneChangeAndNoKeyPress) {
   Control& label = C("Txt_LibRubSai");
   int keys = 0;
