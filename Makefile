@@ -54,10 +54,15 @@ screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-screenshots --out $(BUILD)/screenshots
 	QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 $(BUILD)/talvero-screenshots --out $(BUILD)/screenshots/x2
 
+# The server store is measured on TALVERO_PG_URL, or a throwaway local server as for make test.
 bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(BUILD) -j $(JOBS) --target talvero-bench
-	$(BUILD)/talvero-bench $(BENCH_ARGS)
+	@state=$$(mktemp); \
+	url=$$(tests/pg_server.sh start $$state) || { rm -f $$state; exit 1; }; \
+	trap 'tests/pg_server.sh stop '$$state INT TERM; \
+	TALVERO_PG_URL="$$url" $(BUILD)/talvero-bench $(BENCH_ARGS); status=$$?; \
+	tests/pg_server.sh stop $$state; exit $$status
 
 FUZZ_SECONDS ?= 60
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer

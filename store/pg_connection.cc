@@ -139,11 +139,12 @@ PgResult PgConnection::Run(const std::string& sql, const std::vector<PgParam>& p
   }
   const int count = static_cast<int>(params.size());
   pg_result* raw = nullptr;
-  if (params.empty()) {
+  // Statements without parameters are prepared too when they read: a store's queries.
+  if (params.empty() && sql.rfind("SELECT ", 0) != 0) {
     raw = PQexecParams(conn_, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 1);
   } else {
-    // A statement with parameters is one of the store's own, run again and again: the server
-    // parses and plans it once per connection.
+    // A query or a statement with parameters is one of the store's own, run again and again:
+    // the server parses and plans it once per connection.
     auto found = prepared_.find(sql);
     if (found == prepared_.end()) {
       std::string name = "talvero_" + std::to_string(prepared_.size() + 1);
