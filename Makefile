@@ -103,7 +103,11 @@ sanitize: deps
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)" >/dev/null
 	cmake --build build-sanitize -j $(JOBS)
-	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
+	@state=$$(mktemp); \
+	url=$$(tests/pg_server.sh start $$state) || { rm -f $$state; exit 1; }; \
+	trap 'tests/pg_server.sh stop '$$state INT TERM; \
+	(cd build-sanitize && TALVERO_PG_URL="$$url" ctest --output-on-failure -j $(JOBS)); \
+	status=$$?; tests/pg_server.sh stop $$state; exit $$status
 
 clean:
 	rm -rf $(BUILD) build-sanitize build-fuzz
