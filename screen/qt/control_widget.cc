@@ -236,6 +236,7 @@ ControlWidget::Binding::Binding(ControlWidget& owner, Ctr_Talvero& control, QtDi
     if (window.Loaded()) Act([&] { op_.Close(window); });
   };
   dialog_->installEventFilter(&owner_);
+  owner_.installEventFilter(&owner_);
   Build(control.DetailWindow(), dialog_);
   QWidget* frame = LayOutDetailWindow(
       dialog_, [this](const char* name) { return WidgetOf(control_.DetailWindow().Get(name)); });
@@ -580,6 +581,11 @@ QLineEdit* ControlWidget::Binding::EditOf(screen::Control& c) const {
 }
 
 bool ControlWidget::Binding::Filter(QObject* watched, QEvent* event) {
+  // A window that comes to the front gives the keyboard to the model's focus.
+  if ((watched == dialog_ || watched == &owner_) && event->type() == QEvent::WindowActivate) {
+    MirrorFocus();
+    return false;
+  }
   if (watched == dialog_) {
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
       SurfacePress(control_.DetailWindow(), static_cast<QMouseEvent*>(event));
