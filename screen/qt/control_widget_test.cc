@@ -134,6 +134,24 @@ TEST_F(WidgetTest, ASwallowedKeyStaysOutOfTheFieldAndTheCheckBoxFollowsTheModelO
   EXPECT_FALSE(night->isChecked());
 }
 
+TEST_F(WidgetTest, AComboPicksByKeyboardWithTheArrowsOrFromItsOpenList) {
+  Spy("Cbo_TypMontRubSai");
+  auto* box = static_cast<QComboBox*>(W("Cbo_TypMontRubSai"));
+  ClickAtEnd(box->lineEdit());
+  C("Cbo_TypMontRubSai").SetListIndex(0);
+  log_.clear();
+  QTest::keyClick(box, Qt::Key_Down);
+  EXPECT_EQ("Fixe", C("Cbo_TypMontRubSai").Text());
+  QTest::keyClick(box, Qt::Key_F4);  // opens the list, on "Fixe"
+  ASSERT_TRUE(box->view()->isVisible());
+  QTest::keyClick(box->view(), Qt::Key_Down);
+  QTest::keyClick(box->view(), Qt::Key_Return);
+  EXPECT_FALSE(box->view()->isVisible());
+  EXPECT_EQ("Résultat base par taux", C("Cbo_TypMontRubSai").Text());
+  EXPECT_EQ("Résultat base par taux", box->currentText().toStdString());
+  EXPECT_EQ("Cbo_TypMontRubSai.Click;Cbo_TypMontRubSai.Click;", log_);
+}
+
 TEST_F(WidgetTest, TheCaretStaysWhereTheOperatorEditsInsideTheText) {
   Spy("Txt_LibRubSai");
   C("Txt_LibRubSai").OnKeyPress = nullptr;
