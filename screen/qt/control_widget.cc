@@ -655,9 +655,8 @@ bool ControlWidget::Binding::Key(screen::Control& c, QKeyEvent* event) {
     case Kind::Button:
     case Kind::CheckBox:
     case Kind::OptionButton:
-      if (key == Qt::Key_Space ||
-          (c.GetKind() == Kind::Button && (key == Qt::Key_Return || key == Qt::Key_Enter)))
-        Act([&] { op_.Click(c); });
+      // Space clicks; Enter is a key like any other, which a button does nothing with.
+      if (key == Qt::Key_Space) Act([&] { op_.Click(c); });
       return true;
     default:
       return true;
