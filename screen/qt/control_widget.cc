@@ -747,10 +747,6 @@ bool ControlWidget::Binding::ListKey(screen::Control& c, QKeyEvent* event) {
     case Qt::Key_Space:
       if (list->currentRow() >= 0) ToggleRow(c, list->currentRow());
       return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      Act([&] { op_.DblClick(c); });
-      return true;
     case Qt::Key_Up:
     case Qt::Key_Down:
     case Qt::Key_Home:

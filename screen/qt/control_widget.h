@@ -20,7 +20,7 @@
 // - In a combo: Up and Down pick the previous or next item; F4 or Alt+Down opens the list, where
 //   Enter or a click picks; a press on the arrow moves the focus and opens the list.
 // - In a list (multiple choice): a click or Space toggles a row, the arrows move among the rows,
-//   a double click or Enter is the list's double click.
+//   a double click is the list's double click (by keyboard: the move buttons beside the list).
 // - Buttons, check boxes and option buttons: the press moves the focus, the release over the
 //   control clicks it; Space clicks the focused one.
 // - A press on a frame or on the surface (any button) is its MouseDown; the menu key or
