@@ -655,8 +655,8 @@ bool ControlWidget::Binding::Key(screen::Control& c, QKeyEvent* event) {
     case Kind::Button:
     case Kind::CheckBox:
     case Kind::OptionButton:
-      // Space clicks; Enter is a key like any other, which a button does nothing with.
-      if (key == Qt::Key_Space) Act([&] { op_.Click(c); });
+      // Space is the key that clicks; Enter is a key like any other, which a button ignores.
+      if (key == Qt::Key_Space) Act([&] { op_.Key(screen::kKeySpace); });
       return true;
     default:
       return true;

@@ -101,7 +101,7 @@ TEST_F(WidgetTest, EachOperatorActionRaisesItsEventsOnceAndAProgrammaticChangeNo
          QTest::mouseRelease(W("Cmd_OK"), Qt::LeftButton, {}, QPoint(-20, -20));
          QTest::keyClick(W("Cmd_OK"), Qt::Key_Space);
        },
-       "Opt_Excluse.LostFocus;Cmd_OK.GotFocus;Cmd_OK.Click;"},
+       "Opt_Excluse.LostFocus;Cmd_OK.GotFocus;Cmd_OK.KeyPress;Cmd_OK.Click;"},
   };
   for (const Step& step : steps) {
     log_.clear();
