@@ -141,9 +141,12 @@ QWidget* QtDriver::Required(const screen::Control& c) const {
 }
 
 QWidget* QtDriver::KeyTarget() const {
-  if (QWidget* focused = QApplication::focusWidget()) return focused;
-  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
-  return widget_ ? static_cast<QWidget*>(widget_) : window_.get();
+  if (!widget_) return QApplication::focusWidget();
+  QWidget* top = widget_->DetailDialog()->isVisible() ? widget_->DetailDialog() : window_.get();
+  // The window's own focus widget: the offscreen platform may leave the application's focus
+  // widget behind on a window that a modal one blocks.
+  if (QWidget* focused = top->focusWidget()) return focused;
+  return top;
 }
 
 // Closes a pop-up menu left open, and gives the keyboard back to the screen's window once a
