@@ -223,6 +223,11 @@ void QtDriver::Type(const std::string& text) {
 
 void QtDriver::Key(int code) {
   CloseMenu();
+  // No keyboard produces a code outside Unicode: the key action is the only way it arrives.
+  if (code < 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    operator_.Key(code);
+    return;
+  }
   QWidget* target = KeyTarget();
   switch (code) {
     case screen::kKeyBackspace:
@@ -243,6 +248,12 @@ void QtDriver::Key(int code) {
 
 void QtDriver::Paste(const std::string& text) {
   CloseMenu();
+  // The clipboard holds Unicode text only: bytes that are not UTF-8 can reach the screen only
+  // through the model's own paste.
+  if (!QUtf8StringView(text).isValidUtf8()) {
+    operator_.Paste(text);
+    return;
+  }
   QWidget* target = KeyTarget();
   QGuiApplication::clipboard()->setText(QString::fromStdString(text));
   QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);  // select all
