@@ -101,9 +101,9 @@ void QtDisplay::SetHostUnloaded(std::function<void()> callback) {
 int QtDisplay::MessageBox(const std::string& text, int style, const std::string& title) {
   QMessageBox box(IconOf(style), Q(title), Q(text), QMessageBox::NoButton, state_->Parent());
   box.setWindowModality(Qt::ApplicationModal);
-  std::vector<AnswerButton> buttons = ButtonsOf(style);
+  std::vector<AnswerButton> answers = ButtonsOf(style);
   std::vector<QPushButton*> buttons;
-  for (const AnswerButton& wanted : buttons) {
+  for (const AnswerButton& wanted : answers) {
     // One role for all: the buttons stay in the style's order, whatever the desktop's habits.
     QPushButton* button = box.addButton(QString::fromUtf8(wanted.text), QMessageBox::ActionRole);
     button->setAccessibleName(QString::fromUtf8(wanted.text));
@@ -113,15 +113,16 @@ int QtDisplay::MessageBox(const std::string& text, int style, const std::string&
   box.setDefaultButton(buttons[default_index < buttons.size() ? default_index : 0]);
   // Escape and the close box answer Cancel where there is one, the only button of an OK box.
   QPushButton* escape = buttons.size() == 1 ? buttons[0] : nullptr;
-  for (size_t i = 0; i < buttons.size(); ++i)
-    if (buttons[i].answer == screen::kAnswerCancel) escape = buttons[i];
+  for (size_t i = 0; i < answers.size(); ++i)
+    if (answers[i].answer == screen::kAnswerCancel) escape = buttons[i];
   box.setEscapeButton(escape);
   box.exec();
   for (size_t i = 0; i < buttons.size(); ++i)
-    if (box.clickedButton() == buttons[i]) return buttons[i].answer;
+    if (box.clickedButton() == buttons[i]) return answers[i].answer;
   // Closed by other means (the application quit): the safest answer the box offers.
-  return escape ? buttons[std::find(buttons.begin(), buttons.end(), escape) - buttons.begin()].answer
-                : buttons.back().answer;
+  return escape
+             ? answers[std::find(buttons.begin(), buttons.end(), escape) - buttons.begin()].answer
+             : answers.back().answer;
 }
 
 void QtDisplay::Beep() {
