@@ -141,9 +141,12 @@ QWidget* QtDriver::Required(const screen::Control& c) const {
 }
 
 QWidget* QtDriver::KeyTarget() const {
-  if (QWidget* focused = QApplication::focusWidget()) return focused;
-  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
-  return widget_ ? static_cast<QWidget*>(widget_) : window_.get();
+  if (!widget_) return QApplication::focusWidget();
+  QWidget* top = widget_->DetailDialog()->isVisible() ? widget_->DetailDialog() : window_.get();
+  // The window's own focus widget: the offscreen platform may leave the application's focus
+  // widget behind on a window that a modal one blocks.
+  if (QWidget* focused = top->focusWidget()) return focused;
+  return top;
 }
 
 // Closes a pop-up menu left open, and gives the keyboard back to the screen's window once a
@@ -220,6 +223,11 @@ void QtDriver::Type(const std::string& text) {
 
 void QtDriver::Key(int code) {
   CloseMenu();
+  // No keyboard produces a code outside Unicode: the key action is the only way it arrives.
+  if (code < 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    operator_.Key(code);
+    return;
+  }
   QWidget* target = KeyTarget();
   switch (code) {
     case screen::kKeyBackspace:
@@ -240,6 +248,12 @@ void QtDriver::Key(int code) {
 
 void QtDriver::Paste(const std::string& text) {
   CloseMenu();
+  // The clipboard holds Unicode text only: bytes that are not UTF-8 can reach the screen only
+  // through the model's own paste.
+  if (!QUtf8StringView(text).isValidUtf8()) {
+    operator_.Paste(text);
+    return;
+  }
   QWidget* target = KeyTarget();
   QGuiApplication::clipboard()->setText(QString::fromStdString(text));
   QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);  // select all

@@ -86,6 +86,10 @@ void Operator::Step(int direction) {
 
 namespace {
 
+bool IsClickable(Kind kind) {
+  return kind == Kind::Button || kind == Kind::CheckBox || kind == Kind::OptionButton;
+}
+
 std::string Encode(const std::vector<char32_t>& codes, size_t from, size_t to) {
   std::string out;
   for (size_t i = from; i < to && i < codes.size(); ++i) out += EncodeUtf8(codes[i]);
@@ -104,6 +108,11 @@ int Operator::PressKey(Control& target, int code, int start, int length) {
   size_t from = start < 0 ? size : std::min(static_cast<size_t>(start), size);
   size_t to = std::min(from + static_cast<size_t>(std::max(length, 0)), size);
   if (key == 0 || key == kKeyEnter) return static_cast<int>(from);
+  // Space on a button, check box or option button clicks it, as a click of the mouse would.
+  if (key == kKeySpace && IsClickable(target.GetKind())) {
+    if (target.HasFocus() && target.CanTakeFocus()) Activate(target);
+    return static_cast<int>(from);
+  }
   bool editable = target.GetKind() == Kind::TextField || target.GetKind() == Kind::ComboBox;
   if (key == kKeyBackspace) {
     if (from == to && from == 0) return 0;
@@ -177,22 +186,24 @@ void Operator::Click(Control& control) {
   if (!control.CanTakeFocus()) return;  // hidden, disabled or not clickable: nothing happens
   screen_.OperatorFocus(control);
   // A LostFocus run by the move may have sent the focus elsewhere or disabled the control.
-  if (control.HasFocus() && control.CanTakeFocus()) {
-    switch (control.GetKind()) {
-      case Kind::Button:
-        screen_.Guard([&] { control.RaiseClick(); });
-        break;
-      case Kind::CheckBox:
-        control.SetValue(control.Value() ? 0 : 1);
-        break;
-      case Kind::OptionButton:
-        screen_.Guard([&] { control.SetValue(1); });
-        break;
-      default:
-        break;
-    }
-  }
+  if (control.HasFocus() && control.CanTakeFocus()) Activate(control);
   screen_.DoEvents();
+}
+
+void Operator::Activate(Control& control) {
+  switch (control.GetKind()) {
+    case Kind::Button:
+      screen_.Guard([&] { control.RaiseClick(); });
+      break;
+    case Kind::CheckBox:
+      control.SetValue(control.Value() ? 0 : 1);
+      break;
+    case Kind::OptionButton:
+      screen_.Guard([&] { control.SetValue(1); });
+      break;
+    default:
+      break;
+  }
 }
 
 void Operator::Select(Control& list, const std::vector<int>& rows) {

@@ -20,6 +20,7 @@ class OperatorError : public std::runtime_error {
 constexpr int kKeyBackspace = 8;
 constexpr int kKeyTab = 9;
 constexpr int kKeyEnter = 13;
+constexpr int kKeySpace = 32;
 
 class Operator {
  public:
@@ -35,7 +36,8 @@ class Operator {
   // resulting code is added to the text unless it was swallowed. Keys typed while no control has
   // the focus go nowhere.
   void Type(const std::string& text);
-  // One key: Enter adds nothing, Backspace removes the last character.
+  // One key: Enter adds nothing, Backspace removes the last character, Space on a button, check
+  // box or option button clicks it (after its KeyPress, unless swallowed).
   void Key(int code);
   // One key typed where the caret is, for a display that lets the operator edit inside the text:
   // the characters [start, start + length) are selected (start counts characters, not bytes).
@@ -65,6 +67,8 @@ class Operator {
   // Returns the caret after the key; `start` and `length` select characters of the text.
   int PressKey(Control& target, int code, int start, int length);
   void Step(int direction);
+  // What a click does to a focused button, check box or option button.
+  void Activate(Control& control);
   Screen& screen_;
 };
 

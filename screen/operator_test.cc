@@ -60,6 +60,21 @@ TEST_F(OperatorTest, AKeyAtTheCaretEditsInsideTheTextAfterKeyPress) {
   }
 }
 
+TEST_F(OperatorTest, SpaceClicksTheFocusedButtonCheckBoxOrOptionUnlessSwallowed) {
+  int clicks = 0;
+  C("Cmd_OK").OnClick = [&] { ++clicks; };
+  op_.Focus(C("Cmd_OK"));
+  op_.Key(kKeySpace);
+  op_.Type(" ");
+  EXPECT_EQ(2, clicks);
+  op_.Focus(C("Cac_RubNuit"));
+  op_.Key(kKeySpace);
+  EXPECT_EQ(1, C("Cac_RubNuit").Value());
+  C("Cac_RubNuit").OnKeyPress = [](int& k) { k = 0; };
+  op_.Key(kKeySpace);
+  EXPECT_EQ(1, C("Cac_RubNuit").Value());
+}
+
 TEST_F(OperatorTest, BackTabMovesToThePreviousControlThatCanTakeTheFocus) {
   op_.Focus(C("Cbo_ChpAppliRubSai"));
   op_.BackTab();

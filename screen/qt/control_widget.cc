@@ -236,6 +236,7 @@ ControlWidget::Binding::Binding(ControlWidget& owner, Ctr_Talvero& control, QtDi
     if (window.Loaded()) Act([&] { op_.Close(window); });
   };
   dialog_->installEventFilter(&owner_);
+  owner_.installEventFilter(&owner_);
   Build(control.DetailWindow(), dialog_);
   QWidget* frame = LayOutDetailWindow(
       dialog_, [this](const char* name) { return WidgetOf(control_.DetailWindow().Get(name)); });
@@ -580,6 +581,11 @@ QLineEdit* ControlWidget::Binding::EditOf(screen::Control& c) const {
 }
 
 bool ControlWidget::Binding::Filter(QObject* watched, QEvent* event) {
+  // A window that comes to the front gives the keyboard to the model's focus.
+  if ((watched == dialog_ || watched == &owner_) && event->type() == QEvent::WindowActivate) {
+    MirrorFocus();
+    return false;
+  }
   if (watched == dialog_) {
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
       SurfacePress(control_.DetailWindow(), static_cast<QMouseEvent*>(event));
@@ -649,9 +655,8 @@ bool ControlWidget::Binding::Key(screen::Control& c, QKeyEvent* event) {
     case Kind::Button:
     case Kind::CheckBox:
     case Kind::OptionButton:
-      if (key == Qt::Key_Space ||
-          (c.GetKind() == Kind::Button && (key == Qt::Key_Return || key == Qt::Key_Enter)))
-        Act([&] { op_.Click(c); });
+      // Space is the key that clicks; Enter is a key like any other, which a button ignores.
+      if (key == Qt::Key_Space) Act([&] { op_.Key(screen::kKeySpace); });
       return true;
     default:
       return true;
@@ -741,10 +746,6 @@ bool ControlWidget::Binding::ListKey(screen::Control& c, QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Space:
       if (list->currentRow() >= 0) ToggleRow(c, list->currentRow());
-      return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      Act([&] { op_.DblClick(c); });
       return true;
     case Qt::Key_Up:
     case Qt::Key_Down:

@@ -12,6 +12,20 @@
 // close box (and Escape) asks the window to unload. The widgets' own change signals are never fed
 // back: each model event is raised once, whatever the input path.
 //
+// The operator's keys and mouse:
+// - Tab and Shift+Tab move the focus along the model's focus order (LostFocus, then GotFocus).
+// - In a text field or a combo's text: characters, Backspace and Enter are keys (KeyPress first)
+//   typed at the caret, replacing the selection; Delete, Ctrl+X and Ctrl+V replace the text (one
+//   Change, no KeyPress); Undo, Redo, drops and the context menu are not offered.
+// - In a combo: Up and Down pick the previous or next item; F4 or Alt+Down opens the list, where
+//   Enter or a click picks; a press on the arrow moves the focus and opens the list.
+// - In a list (multiple choice): a click or Space toggles a row, the arrows move among the rows,
+//   a double click is the list's double click (by keyboard: the move buttons beside the list).
+// - Buttons, check boxes and option buttons: the press moves the focus, the release over the
+//   control clicks it; Space clicks the focused one.
+// - A press on a frame or on the surface (any button) is its MouseDown; the menu key or
+//   Shift+F10 is a right press on the surface, where the help menu pops up.
+//
 // The control and its screen must outlive the widget. The widget sets the screen's modal loop (the
 // detail window runs QDialog::exec) and, when given one, takes the QtDisplay's parent widget and
 // pop-up menus.

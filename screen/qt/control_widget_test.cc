@@ -101,7 +101,7 @@ TEST_F(WidgetTest, EachOperatorActionRaisesItsEventsOnceAndAProgrammaticChangeNo
          QTest::mouseRelease(W("Cmd_OK"), Qt::LeftButton, {}, QPoint(-20, -20));
          QTest::keyClick(W("Cmd_OK"), Qt::Key_Space);
        },
-       "Opt_Excluse.LostFocus;Cmd_OK.GotFocus;Cmd_OK.Click;"},
+       "Opt_Excluse.LostFocus;Cmd_OK.GotFocus;Cmd_OK.KeyPress;Cmd_OK.Click;"},
   };
   for (const Step& step : steps) {
     log_.clear();
@@ -132,6 +132,24 @@ TEST_F(WidgetTest, ASwallowedKeyStaysOutOfTheFieldAndTheCheckBoxFollowsTheModelO
   EXPECT_TRUE(night->isChecked());
   C("Cac_RubNuit").SetValue(0);
   EXPECT_FALSE(night->isChecked());
+}
+
+TEST_F(WidgetTest, AComboPicksByKeyboardWithTheArrowsOrFromItsOpenList) {
+  Spy("Cbo_TypMontRubSai");
+  auto* box = static_cast<QComboBox*>(W("Cbo_TypMontRubSai"));
+  ClickAtEnd(box->lineEdit());
+  C("Cbo_TypMontRubSai").SetListIndex(0);
+  log_.clear();
+  QTest::keyClick(box, Qt::Key_Down);
+  EXPECT_EQ("Fixe", C("Cbo_TypMontRubSai").Text());
+  QTest::keyClick(box, Qt::Key_F4);  // opens the list, on "Fixe"
+  ASSERT_TRUE(box->view()->isVisible());
+  QTest::keyClick(box->view(), Qt::Key_Down);
+  QTest::keyClick(box->view(), Qt::Key_Return);
+  EXPECT_FALSE(box->view()->isVisible());
+  EXPECT_EQ("Résultat base par taux", C("Cbo_TypMontRubSai").Text());
+  EXPECT_EQ("Résultat base par taux", box->currentText().toStdString());
+  EXPECT_EQ("Cbo_TypMontRubSai.Click;Cbo_TypMontRubSai.Click;", log_);
 }
 
 TEST_F(WidgetTest, TheCaretStaysWhereTheOperatorEditsInsideTheText) {
@@ -226,6 +244,53 @@ TEST_F(WidgetTest, TheHelpMenuPopsUpOnARightPressAndItsItemIsClickedOverTheDetai
   C("Mnu_Sommaire").OnClick = [&] { clicks += 10; };
   press_and_pick(W("Cdr_SigneRubSai"));
   EXPECT_EQ(11, clicks);
+}
+
+TEST_F(WidgetTest, TheDetailWindowWorksByKeyboardAlone) {
+  screen::Surface& window = control_->DetailWindow();
+  window.OnLoad = nullptr;  // its candidates come from a store: two are given here
+  Vars().EnrCreation = std::make_shared<DBADynArray>();
+  Frm_Detail& detail = control_->Detail();
+  detail.Lst_ListeRubSai.AddItem("003 SALAIRE DE BASE");
+  detail.Lst_ListeRubSai.AddItem("007 HEURES SUP");
+  detail.Opt_Inclure.SetValue(1);
+  std::string focus_path;
+  QDialog* dialog = widget_->DetailDialog();
+  QTimer::singleShot(0, [&] {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    // Keys go to the window's focus widget (the offscreen platform may leave the application's
+    // focus widget behind on a blocked window).
+    auto key = [&](Qt::Key k) {
+      QTest::keyClick(dialog->focusWidget(), k);
+      focus_path += screen_.Focused() ? screen_.Focused()->Name() + ";" : "none;";
+    };
+    // Opt_Inclure has the focus: on to the left list, the second row, Space selects it; on to
+    // the move button, Space moves the row; Space on Retour.
+    for (Qt::Key k : {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Down, Qt::Key_Down, Qt::Key_Space,
+                      Qt::Key_Tab, Qt::Key_Space, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab})
+      key(k);
+    QTest::keyClick(dialog->focusWidget(), Qt::Key_Space);
+    if (dialog->isVisible()) dialog->done(0);  // Retour failed: the test goes on to report it
+  });
+  // A box left open would hang the test: it is closed and fails it.
+  std::string box_text;
+  QTimer watchdog;
+  QObject::connect(&watchdog, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      box_text = box->text().toStdString();
+      box->buttons().front()->click();
+    }
+  });
+  watchdog.start(500);
+  screen_.ShowModal(window);
+  EXPECT_EQ("", box_text);
+  EXPECT_EQ(
+      "Opt_Retire;Lst_ListeRubSai;Lst_ListeRubSai;Lst_ListeRubSai;Lst_ListeRubSai;Cmd_Gauche;"
+      "Cmd_Gauche;Cmd_Droite;Lst_LibRubSai;Cmd_Retour;",
+      focus_path);
+  EXPECT_FALSE(window.Loaded());
+  EXPECT_EQ("I", Vars().EnrCreation->Get(14));
+  EXPECT_EQ("007", Vars().EnrCreation->Get(15));
 }
 
 // The display on its own: one box per style, its icon, buttons, default button and answers.

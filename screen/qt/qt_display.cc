@@ -18,20 +18,20 @@ namespace talvero::qt {
 
 namespace {
 
-struct ButtonSpec {
+struct AnswerButton {
   const char* text;
   int answer;
 };
 
 // The buttons of each button set, in their order on the box.
-std::vector<ButtonSpec> ButtonsOf(int style) {
-  const ButtonSpec ok{"OK", screen::kAnswerOk};
-  const ButtonSpec cancel{"Annuler", screen::kAnswerCancel};
-  const ButtonSpec abort{"Abandonner", 3};
-  const ButtonSpec retry{"Réessayer", 4};
-  const ButtonSpec ignore{"Ignorer", 5};
-  const ButtonSpec yes{"Oui", screen::kAnswerYes};
-  const ButtonSpec no{"Non", screen::kAnswerNo};
+std::vector<AnswerButton> ButtonsOf(int style) {
+  const AnswerButton ok{"OK", screen::kAnswerOk};
+  const AnswerButton cancel{"Annuler", screen::kAnswerCancel};
+  const AnswerButton abort{"Abandonner", 3};
+  const AnswerButton retry{"Réessayer", 4};
+  const AnswerButton ignore{"Ignorer", 5};
+  const AnswerButton yes{"Oui", screen::kAnswerYes};
+  const AnswerButton no{"Non", screen::kAnswerNo};
   switch (style & 7) {
     case 1:
       return {ok, cancel};
@@ -101,27 +101,28 @@ void QtDisplay::SetHostUnloaded(std::function<void()> callback) {
 int QtDisplay::MessageBox(const std::string& text, int style, const std::string& title) {
   QMessageBox box(IconOf(style), Q(title), Q(text), QMessageBox::NoButton, state_->Parent());
   box.setWindowModality(Qt::ApplicationModal);
-  std::vector<ButtonSpec> specs = ButtonsOf(style);
+  std::vector<AnswerButton> answers = ButtonsOf(style);
   std::vector<QPushButton*> buttons;
-  for (const ButtonSpec& spec : specs) {
+  for (const AnswerButton& wanted : answers) {
     // One role for all: the buttons stay in the style's order, whatever the desktop's habits.
-    QPushButton* button = box.addButton(QString::fromUtf8(spec.text), QMessageBox::ActionRole);
-    button->setAccessibleName(QString::fromUtf8(spec.text));
+    QPushButton* button = box.addButton(QString::fromUtf8(wanted.text), QMessageBox::ActionRole);
+    button->setAccessibleName(QString::fromUtf8(wanted.text));
     buttons.push_back(button);
   }
   size_t default_index = static_cast<size_t>((style >> 8) & 3);
   box.setDefaultButton(buttons[default_index < buttons.size() ? default_index : 0]);
   // Escape and the close box answer Cancel where there is one, the only button of an OK box.
   QPushButton* escape = buttons.size() == 1 ? buttons[0] : nullptr;
-  for (size_t i = 0; i < specs.size(); ++i)
-    if (specs[i].answer == screen::kAnswerCancel) escape = buttons[i];
+  for (size_t i = 0; i < answers.size(); ++i)
+    if (answers[i].answer == screen::kAnswerCancel) escape = buttons[i];
   box.setEscapeButton(escape);
   box.exec();
   for (size_t i = 0; i < buttons.size(); ++i)
-    if (box.clickedButton() == buttons[i]) return specs[i].answer;
+    if (box.clickedButton() == buttons[i]) return answers[i].answer;
   // Closed by other means (the application quit): the safest answer the box offers.
-  return escape ? specs[std::find(buttons.begin(), buttons.end(), escape) - buttons.begin()].answer
-                : specs.back().answer;
+  return escape
+             ? answers[std::find(buttons.begin(), buttons.end(), escape) - buttons.begin()].answer
+             : answers.back().answer;
 }
 
 void QtDisplay::Beep() {
