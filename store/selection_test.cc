@@ -58,8 +58,8 @@ TEST_F(SelectionTest, PrefixAndEqualityConditionsReadOnlyTheirRange) {
     EXPECT_EQ(count, result.substr(result.rfind(" (")));
     // The statement the selection runs: in the order the sentence asks.
     Query query = ParseQuery(sentence);
-    RecordTable::Shape shape{ChooseAccess(query), query.sort_attr == 1 ? ScanShape::kByAttr1
-                                                                        : ScanShape::kById};
+    RecordTable::Shape shape{ChooseAccess(query),
+                             query.sort_attr == 1 ? ScanShape::kByAttr1 : ScanShape::kById};
     std::string plan;
     for (const std::string& step : table_.ExplainScan(shape)) plan += step + "; ";
     const char* seek[] = {"(file=?)", "AND id", "AND attr1"};
