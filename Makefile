@@ -1,7 +1,9 @@
 # make demo: install what is missing, build, run the main job.
-# make test: install what is missing, build, run every test and scenario.
+# make test: install what is missing, build, run every test and scenario, on the embedded store
+#   and on a PostgreSQL server: the one TALVERO_PG_URL names, or else a throwaway local one that
+#   tests/pg_server.sh starts for the run and stops afterwards, whatever the outcome.
 BUILD ?= build
-PACKAGES := g++ cmake make libgtest-dev libsqlite3-dev
+PACKAGES := g++ cmake make libgtest-dev libsqlite3-dev postgresql libpq-dev libcli11-dev
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build test demo clean
@@ -21,7 +23,13 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@state=$$(mktemp); \
+	url=$$(tests/pg_server.sh start $$state) || { rm -f $$state; exit 1; }; \
+	trap 'tests/pg_server.sh stop '$$state INT TERM; \
+	[ -s $$state ] && restart="$(CURDIR)/tests/pg_server.sh restart $$state"; \
+	(cd $(BUILD) && TALVERO_PG_URL="$$url" TALVERO_PG_RESTART="$$restart" \
+	  ctest --output-on-failure -j $(JOBS)); status=$$?; \
+	tests/pg_server.sh stop $$state; exit $$status
 
 demo: build
 	$(BUILD)/talvero-replay --verbose demo/*.scn

@@ -29,6 +29,13 @@ struct FieldView {
   std::string text;    // Boolean: "true"/"false"; Integer: decimal; Record: whole text
 };
 
+// Shown when a typed or pasted text holds a byte that separates the parts of a record.
+inline constexpr const char* kMarkRefused =
+    "Le texte saisi contient un caractère qui ne peut pas être enregistré : il a été retiré.";
+
+// A global of module Variables by name, whether or not a control exists; nothing for another name.
+std::optional<FieldView> VariablesField(const std::string& name);
+
 class Ctr_Talvero {
  public:
   explicit Ctr_Talvero(screen::Screen& screen);
@@ -178,6 +185,8 @@ class Ctr_Talvero {
   void Ouvrir_Fichiers();  // module Procedure
   void Fermer_Fichiers();  // module Procedure
   void WireEntryScreen();  // connects the controls' events to the handlers
+  // Takes the record marks out of a field's text, telling the operator; false when it held none.
+  bool TakeOutMarks(screen::Control& field);
   // The accounts' shared procedures: key filter and search trigger, the reaction to a change of
   // the number, the two searches, a pick in the label combo and a change of its text.
   void Touche_Compte(screen::Control& numero, int& KeyAscii, screen::Control& libelle);

@@ -63,6 +63,7 @@ TEST_F(StartUpTest, AFileThatCannotBeOpenedFailsInitForTheHost) {
     DynArrayPtr DBQuery(const std::string&, const std::string&, int32_t&) override {
       return std::make_shared<DBADynArray>();
     }
+    void DBTransaction(const std::function<void()>& body) override { body(); }
   };
   empty->TheDatabase(std::make_shared<NoFiles>());
   empty->DroitsUtilisateur(rights_);

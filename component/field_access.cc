@@ -28,10 +28,6 @@ std::optional<FieldView> Ctr_Talvero::Field(const std::string& name) const {
       {"ModeCreation", [&] { return Integer(ModeCreation); }},
       {"CreationReservee", [&] { return Boolean(CreationReservee); }},
       {"ErreurSaisie", [&] { return Boolean(ErreurSaisie); }},
-      {"RubSupprimee", [&] { return Boolean(RubSupprimee); }},
-      {"ComptesActifs", [&] { return Boolean(ComptesActifs); }},
-      {"NePasFacturerActif", [&] { return Boolean(NePasFacturerActif); }},
-      {"CodeAffiche", [&] { return Text(CodeAffiche); }},
       {"CodeChpAppli", [&] { return Integer(CodeChpAppli); }},
       {"CodeTypBase", [&] { return Integer(CodeTypBase); }},
       {"CodeTypTaux", [&] { return Integer(CodeTypTaux); }},
@@ -46,14 +42,29 @@ std::optional<FieldView> Ctr_Talvero::Field(const std::string& name) const {
        [&] {
          return FieldView{FieldView::Kind::Record, true, EnrOrigine};
        }},
-      {"EnrRubSaisie", [&] { return Record(EnrRubSaisie); }},
-      {"EnrCreation", [&] { return Record(EnrCreation); }},
-      {"EnrCompteur", [&] { return Record(EnrCompteur); }},
-      {"EnrCompte", [&] { return Record(EnrCompte); }},
       {"ListeRubriques", [&] { return Record(ListeRubriques); }},
       {"ListeComptes", [&] { return Record(ListeComptes); }},
       {"VidageAuto", [&] { return Boolean(VidageAuto); }},
       {"FermetureAutorisee", [&] { return Integer(frm_detail_->FermetureAutorisee); }},
+  };
+  auto it = fields.find(name);
+  if (it == fields.end()) return VariablesField(name);
+  return it->second();
+}
+
+// The globals outlive every control: they can be read after the tear-down, which is how a caller
+// checks that it released them.
+std::optional<FieldView> VariablesField(const std::string& name) {
+  const Variables& v = Vars();
+  const std::map<std::string, std::function<FieldView()>> fields = {
+      {"RubSupprimee", [&] { return Boolean(v.RubSupprimee); }},
+      {"ComptesActifs", [&] { return Boolean(v.ComptesActifs); }},
+      {"NePasFacturerActif", [&] { return Boolean(v.NePasFacturerActif); }},
+      {"CodeAffiche", [&] { return Text(v.CodeAffiche); }},
+      {"EnrRubSaisie", [&] { return Record(v.EnrRubSaisie); }},
+      {"EnrCreation", [&] { return Record(v.EnrCreation); }},
+      {"EnrCompteur", [&] { return Record(v.EnrCompteur); }},
+      {"EnrCompte", [&] { return Record(v.EnrCompte); }},
   };
   auto it = fields.find(name);
   if (it == fields.end()) return std::nullopt;

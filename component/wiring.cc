@@ -67,6 +67,40 @@ void Ctr_Talvero::WireEntryScreen() {
   surface_->OnMouseDown = [this](int& b, int& s, float& x, float& y) {
     UserControl_MouseDown(b, s, x, y);
   };
+
+  // A record mark typed (a key code the screen cannot encode as a character) or pasted into a
+  // field would shift every later attribute of the record it is stored in, or split the query it
+  // is sent in: it is taken out, with the operator told, before any handler sees the text.
+  for (screen::Control* field :
+       {&Txt_CodRubSai, &Cbo_LibRubSai, &Txt_LibRubSai, &Txt_MontBaseRubSai, &Txt_MontTauxRubSai,
+        &Txt_ValMontRubSai, &Txt_DebitRubSai, &Txt_CreditRubSai, &Cbo_DebitRubSai,
+        &Cbo_CreditRubSai}) {
+    field->OnChange = [this, field, handler = std::move(field->OnChange)] {
+      if (TakeOutMarks(*field)) return;  // the corrected text has raised its own Change
+      if (handler) handler();
+    };
+  }
+}
+
+bool Ctr_Talvero::TakeOutMarks(screen::Control& field) {
+  const std::string text = field.Text();
+  if (text.find_first_of(std::string{kAttrMark, kValueMark, kSubMark}) == std::string::npos)
+    return false;
+  // A mark byte starts no character: the continuation bytes after it go with it.
+  std::string kept;
+  bool in_mark = false;
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == kAttrMark || c == kValueMark || c == kSubMark) {
+      in_mark = true;
+    } else if (!(in_mark && byte >= 0x80 && byte <= 0xBF)) {
+      in_mark = false;
+      kept += c;
+    }
+  }
+  MsgBox(kMarkRefused, 48);
+  field.SetText(kept);
+  return true;
 }
 
 }  // namespace talvero

@@ -27,7 +27,7 @@ class EntryRig {
   // Creates the control, hands it its objects in the host's order and runs Init.
   Ctr_Talvero& Init() {
     control = std::make_unique<Ctr_Talvero>(screen_);
-    control->TheDatabase(db);
+    control->TheDatabase(host_db ? host_db : db);
     control->TheClient(std::make_shared<DBAClient>());
     control->DroitsUtilisateur(rights);
     control->Init();
@@ -52,6 +52,7 @@ class EntryRig {
   screen::HeadlessDisplay display_;
   screen::Screen screen_;
   std::shared_ptr<store::SqliteDatabase> db = store::SqliteDatabase::Open(":memory:");
+  std::shared_ptr<DBADatabase> host_db;  // handed to the control instead of db when set
   std::shared_ptr<outside::ConfiguredRights> rights = std::make_shared<outside::ConfiguredRights>();
   std::unique_ptr<Ctr_Talvero> control;
   screen::Operator op;

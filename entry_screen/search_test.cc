@@ -20,6 +20,7 @@ class FlakyDatabase : public DBADatabase {
     if (fail) throw ComponentError(kErrStorage, "base indisponible");
     return store_->DBQuery(request, options, count);
   }
+  void DBTransaction(const std::function<void()>& body) override { store_->DBTransaction(body); }
   bool fail = false;
   int queries = 0;
 

@@ -26,10 +26,11 @@ constexpr int kAmountDecimals = 2;
 bool AcceptNumber(Ctr_Talvero& screen, screen::Control& field, int integers, int decimals) {
   std::optional<double> value = records::ParseFrenchNumber(field.Text());
   std::string message;
-  if (!value) {
+  if (!records::WholePartDigits(field.Text())) {
     message = "La valeur saisie n'est pas un nombre, veuillez la ressaisir.";
-  } else if (std::fabs(std::round(*value * std::pow(10.0, decimals))) >=
-             std::pow(10.0, integers + decimals)) {
+  } else if (!value || std::fabs(std::round(*value * std::pow(10.0, decimals))) >=
+                           std::pow(10.0, integers + decimals)) {
+    // A number too large to be read at all has too many digits too.
     // Measured once rounded to the field's decimals, as the formatting will round it.
     message = "La valeur saisie ne peut avoir plus de " + std::to_string(integers) +
               " chiffres avant la virgule, veuillez la ressaisir.";

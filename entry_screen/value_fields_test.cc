@@ -73,6 +73,12 @@ TEST_F(ValueFieldsTest, AValueLongerThanTheFieldsFormatIsRefusedAndEmptied) {
   EXPECT_EQ("", c->Txt_ValMontRubSai.Text());
   EXPECT_EQ("", c->Txt_MontTauxRubSai.Text());
   EXPECT_EQ("99999,99", c->Txt_MontBaseRubSai.Text());
+
+  // Too many digits for any number the machine holds is still too many digits for the field.
+  c->Txt_ValMontRubSai.SetText(std::string(400, '9') + ",5");
+  c->Txt_ValMontRubSai_LostFocus();
+  EXPECT_EQ(expected, rig.Log());
+  EXPECT_EQ("", c->Txt_ValMontRubSai.Text());
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ constexpr int32_t kErrNoSuchFile = static_cast<int32_t>(0x80040010);
 constexpr int32_t kErrBadQuery = static_cast<int32_t>(0x80040011);
 constexpr int32_t kErrStorage = static_cast<int32_t>(0x80040012);
 constexpr int32_t kErrNotBound = static_cast<int32_t>(0x80040013);
+constexpr int32_t kErrMarkInValue = static_cast<int32_t>(0x80040014);  // a mark of its own level
 constexpr int32_t kErrConversion = 13;  // "Type mismatch": a text that is not a number
 constexpr int32_t kErrSubscript = 9;    // an index outside a list
 constexpr int32_t kErrNoObject = 91;    // an object that does not exist

@@ -41,6 +41,14 @@ void CheckIndex(int index, const char* what) {
   }
 }
 
+// A mark in a part would end the part there and shift every later one.
+void CheckNoMark(const std::string& text, const std::string& marks, const char* part) {
+  if (text.find_first_of(marks) != std::string::npos) {
+    throw ComponentError(kErrMarkInValue, std::string("Séparateur d'enregistrement dans ") + part +
+                                              " : \"" + text + "\".");
+  }
+}
+
 }  // namespace
 
 std::string DBADynArray::Get() const {
@@ -61,6 +69,7 @@ std::string DBADynArray::Get(int a) const {
 
 void DBADynArray::Set(int a, const std::string& text) {
   CheckIndex(a, "d'attribut");
+  CheckNoMark(text, std::string(1, kAttrMark), "un attribut");
   if (a == -1) {
     attrs_.push_back(text);
     return;
@@ -80,6 +89,7 @@ std::string DBADynArray::Get(int a, int v) const {
 void DBADynArray::Set(int a, int v, const std::string& text) {
   CheckIndex(a, "d'attribut");
   CheckIndex(v, "de valeur");
+  CheckNoMark(text, std::string{kAttrMark, kValueMark}, "une valeur");
   if (a == -1) {
     // A new attribute holds only the new value.
     attrs_.push_back(text);

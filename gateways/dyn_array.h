@@ -9,6 +9,9 @@
 // Assigning value index -1 appends a new last value (value 1 when the attribute is empty);
 // attribute index -1 appends a new last attribute. Assigning index 0 or below -1 raises
 // kErrSubscript (attribute 0, the id, is read-only). DCount() of an empty whole text is 0.
+// A part never holds a mark of its own level or above: an attribute may hold value and sub-value
+// marks but no attribute mark, a value only sub-value marks. Assigning one raises
+// kErrMarkInValue and changes nothing, so a text can never shift the parts that follow it.
 // Numbers are stored as their shortest text with at most 15 significant digits and a "." decimal
 // point, so 12.5 * 100 stores "1250" and 0.29 * 100 stores "29"; never an exponent, whatever the
 // process locale. A number that is not finite raises kErrConversion.

@@ -44,6 +44,17 @@ TEST(DynArrayTest, AssigningExtendsReplacesAndAppends) {
   EXPECT_EQ(kErrSubscript, ErrorOf([&] { rec.Set(-2, "X"); }));
   EXPECT_EQ(kErrSubscript, ErrorOf([&] { rec.Set(1, 0, "X"); }));
   EXPECT_EQ(kErrNotBound, ErrorOf([&] { rec.DBWrite(); }));
+
+  // A part holds marks of lower levels only; a refused assignment changes nothing.
+  for (auto [a, v, text] : std::initializer_list<std::tuple<int, int, const char*>>{
+           {1, 0, "A^B"}, {-1, 0, "^"}, {1, 1, "A]B"}, {1, -1, "A^B"}, {-1, 1, "]"}}) {
+    EXPECT_EQ(kErrMarkInValue,
+              ErrorOf([&] { v == 0 ? rec.Set(a, Marks(text)) : rec.Set(a, v, Marks(text)); }))
+        << a << "," << v << " " << text;
+  }
+  EXPECT_EQ("]X]Z^001]002^F]G^^]E^N", Readable(rec.Get()));
+  rec.Set(1, 1, Marks("A\\B"));
+  EXPECT_EQ("A\\B", Readable(rec.Get(1, 1)));
 }
 
 TEST(DynArrayTest, NumbersAreStoredAsTheirShortestText) {

@@ -153,24 +153,54 @@ bool IsComponentBase(const std::string& base_type_text) {
   return base_type_text.compare(0, 10, "Composante") == 0;
 }
 
-std::optional<double> ParseFrenchNumber(const std::string& text) {
-  std::string number = Trimmed(text);
+namespace {
+
+// The number's sign, whole part and fraction, when the text is written as a number.
+struct NumberForm {
+  bool negative = false;
+  std::string whole;
+  std::string fraction;
+};
+
+std::optional<NumberForm> FormOf(const std::string& text) {
+  const std::string number = Trimmed(text);
+  NumberForm form;
   size_t i = 0;
-  if (i < number.size() && (number[i] == '-' || number[i] == '+')) ++i;
-  size_t digits_start = i;
-  int digit_count = 0;
-  while (i < number.size() && IsDigit(number[i])) ++i, ++digit_count;
+  if (i < number.size() && (number[i] == '-' || number[i] == '+'))
+    form.negative = number[i++] == '-';
+  while (i < number.size() && IsDigit(number[i])) form.whole += number[i++];
   if (i < number.size() && (number[i] == ',' || number[i] == '.')) {
-    number[i++] = '.';
-    while (i < number.size() && IsDigit(number[i])) ++i, ++digit_count;
+    ++i;
+    while (i < number.size() && IsDigit(number[i])) form.fraction += number[i++];
   }
-  if (i != number.size() || digit_count == 0) return std::nullopt;
+  if (i != number.size() || form.whole.size() + form.fraction.size() == 0) return std::nullopt;
+  return form;
+}
+
+}  // namespace
+
+std::optional<size_t> WholePartDigits(const std::string& text) {
+  std::optional<NumberForm> form = FormOf(text);
+  if (!form) return std::nullopt;
+  const size_t first = form->whole.find_first_not_of('0');
+  return first == std::string::npos ? 0 : form->whole.size() - first;
+}
+
+std::optional<double> ParseFrenchNumber(const std::string& text) {
+  std::optional<NumberForm> form = FormOf(text);
+  if (!form) return std::nullopt;
+  const std::string number = form->whole + "." + form->fraction;
   // from_chars ignores the locale, so a host that changed it cannot move the decimal point.
   double value = 0;
-  const char* first = number.data() + digits_start;
-  const char* last = number.data() + number.size();
-  if (std::from_chars(first, last, value).ec != std::errc()) return std::nullopt;
-  return number[0] == '-' ? -value : value;
+  auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (ec == std::errc::result_out_of_range) {
+    // Too small for a double is zero to every field; too large cannot be held at all.
+    if (*WholePartDigits(text) > 0) return std::nullopt;
+    value = 0;
+  } else if (ec != std::errc() || end != number.data() + number.size()) {
+    return std::nullopt;
+  }
+  return form->negative ? -value : value;
 }
 
 double FrenchNumber(const std::string& text) {

@@ -74,8 +74,13 @@ int CodeNumber(const std::string& code);
 bool IsComponentBase(const std::string& base_type_text);
 
 // ---- Numbers.
-// Reads a French decimal number ("12,5", "-3", "12.5" also accepted); nullopt when not a number.
+// Reads a French decimal number ("12,5", "-3", "12.5" also accepted); nullopt when not a number,
+// or when it is too large for a double (a number too small for one reads as 0).
 std::optional<double> ParseFrenchNumber(const std::string& text);
+// The digits of the whole part of a text written as a number, leading zeros left out ("007,5"
+// gives 1); nullopt when the text is not written as a number. Tells a number too large to read
+// from a text that is no number at all.
+std::optional<size_t> WholePartDigits(const std::string& text);
 // Like ParseFrenchNumber but a text that is not a number raises ComponentError(kErrConversion).
 double FrenchNumber(const std::string& text);
 // Reads a stored integer attribute ("5", " 5"); empty or not a number raises kErrConversion.

@@ -62,6 +62,9 @@ void Ctr_Talvero::MAJ_Creation() {
     rec.Set(kSensDetail, "R");
   } else {
     rec.Set(kSensDetail, EnrCreation->Get(kSensDetail));
+    // The record may already hold a detail copied when the detail window was opened: a code the
+    // operator has since removed must not survive under the new ones.
+    rec.Set(kRubriquesDetail, "");
     for (int i = 1; !EnrCreation->Get(kRubriquesDetail, i).empty(); ++i)
       rec.Set(kRubriquesDetail, i, EnrCreation->Get(kRubriquesDetail, i));
   }

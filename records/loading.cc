@@ -120,8 +120,12 @@ void Ctr_Talvero::Afficher_Donnees() {
   CodeTypMont = static_cast<int16_t>(IntegerOf(rec.Get(records::kTypeMontant, 1)));
   CodeTypeFraisProf = rec.Get(records::kTypeFraisProf, 1);
 
-  // Each selector's Change handler runs as its text is set, before its value is shown.
-  Cbo_ChpAppliRubSai.SetText(Cbo_ChpAppliRubSai.List(CodeChpAppli));
+  // Each selector's Change handler runs as its text is set, before its value is shown. A selector
+  // shows the type the record holds, not its code variable: a handler that ran meanwhile (a rate
+  // in points sets the amount type) may have changed that code, and an older record that breaks a
+  // rule must show what it holds so that the checks before saving refuse it.
+  auto stored_position = [&rec](records::Attr attr) { return IntegerOf(rec.Get(attr, 1)); };
+  Cbo_ChpAppliRubSai.SetText(Cbo_ChpAppliRubSai.List(stored_position(records::kChampApplication)));
   Afficher_Conversion();
 
   Cac_AutoRubSai.SetValue(IntegerOf(rec.Get(records::kAutomatique, 1)));
@@ -135,7 +139,7 @@ void Ctr_Talvero::Afficher_Donnees() {
     Opt_DedRubSai.SetValue(1);
   }
 
-  Cbo_TypBaseRubSai.SetText(Cbo_TypBaseRubSai.List(CodeTypBase));
+  Cbo_TypBaseRubSai.SetText(Cbo_TypBaseRubSai.List(stored_position(records::kTypeBase)));
   bool component = records::IsComponentBase(Cbo_TypBaseRubSai.Text());
   const std::string base = rec.Get(records::kBase, 1);
   if (!base.empty()) {
@@ -147,13 +151,13 @@ void Ctr_Talvero::Afficher_Donnees() {
     rec.Set(records::kBase, 1, "10000");
   }
 
-  Cbo_TypTauxRubSai.SetText(Cbo_TypTauxRubSai.List(CodeTypTaux));
+  Cbo_TypTauxRubSai.SetText(Cbo_TypTauxRubSai.List(stored_position(records::kTypeTaux)));
   const std::string rate = rec.Get(records::kTaux, 1);
   if (!rate.empty()) {
     Txt_MontTauxRubSai.SetText(records::FrenchText(records::UnscaledFromStore(rate, 10000)));
   }
 
-  Cbo_TypMontRubSai.SetText(Cbo_TypMontRubSai.List(CodeTypMont));
+  Cbo_TypMontRubSai.SetText(Cbo_TypMontRubSai.List(stored_position(records::kTypeMontant)));
   const std::string amount = rec.Get(records::kMontant, 1);
   if (!amount.empty()) {
     Txt_ValMontRubSai.SetText(records::FrenchText(records::UnscaledFromStore(amount, 100)));

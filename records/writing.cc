@@ -130,6 +130,60 @@ bool ChangeAllowed(Ctr_Talvero& s) {
   return loaded.Get() == e.Get() || SharedOutils().EstUtilisateur("OrVanel");
 }
 
+// A deleted item keeps its record, so its code is in use too.
+bool CodeInUse(DBAFile& items, const std::string& code) {
+  try {
+    items.DBRead(code);
+    return true;
+  } catch (const ComponentError& e) {
+    if (e.Number() == kErrRecordNotFound) return false;
+    throw;
+  }
+}
+
+enum class Allocation { kCode, kUnreadableCounter, kExhausted };
+
+// Takes the next free code from the counter. Reading the counter, passing over every code already
+// in use and writing the counter at the code taken are one transaction: another user allocating
+// at the same moment waits, then starts after the code taken here. A code in use (an item typed
+// in by hand or restored) is passed over rather than refused, since no operator can correct the
+// counter from this screen. An exhausted counter keeps its record in EnrCompteur, as read.
+Allocation AllocateCode(std::string& code) {
+  Variables& v = Vars();
+  Allocation outcome = Allocation::kUnreadableCounter;
+  Obj(v.Base).DBTransaction([&] {
+    std::optional<long> last;
+    try {
+      v.EnrCompteur = Obj(v.FicCompteur).DBRead(kCounterId);
+      last = CounterValue(v.EnrCompteur->Get(kCounterAttr, 1));
+    } catch (const ComponentError&) {
+    }
+    if (!last) {
+      v.EnrCompteur.reset();
+      outcome = Allocation::kUnreadableCounter;
+      return;
+    }
+    long next = *last + 1;
+    while (next <= kLastCounterAccepted + 1 && CodeInUse(Obj(v.FicRubSaisie), ThreeDigits(next)))
+      ++next;
+    if (next > kLastCounterAccepted + 1) {
+      outcome = Allocation::kExhausted;
+      return;
+    }
+    code = ThreeDigits(next);
+    v.EnrCompteur->Set(kCounterAttr, 1, code);
+    try {
+      v.EnrCompteur->DBWrite();
+    } catch (...) {
+      v.EnrCompteur.reset();
+      throw;
+    }
+    v.EnrCompteur.reset();
+    outcome = Allocation::kCode;
+  });
+  return outcome;
+}
+
 }  // namespace
 
 void Ctr_Talvero::Ecrire_Donnees() {
@@ -137,29 +191,30 @@ void Ctr_Talvero::Ecrire_Donnees() {
   Verification_Combo();
   if (ErreurSaisie) return;
 
-  // Writes a prepared image under a code; refuses to replace an item that already exists, which
-  // would silently destroy an item other pay slips refer to.
-  auto write_new_item = [this](const std::string& code, const std::string& image) -> DynArrayPtr {
-    DynArrayPtr item = Obj(FicRubSaisie).DBRecord(code);
-    if (!Obj(item).Get().empty()) {
-      MsgBox("La rubrique " + code + " existe déjà : elle n'est pas remplacée.", kStyleExclamation);
-      ErreurSaisie = true;
-      return nullptr;
-    }
-    item->Set(image);
+  // Stores a prepared image under a new code, never replacing an item that exists (which would
+  // silently destroy an item other pay slips refer to); the item is then bound to its record.
+  auto insert_new_item = [this](const std::string& code, const std::string& image) -> DynArrayPtr {
+    bool inserted = false;
     try {
-      item->DBWrite();
+      inserted = Obj(FicRubSaisie).DBInsert(code, image);
     } catch (...) {
       ErreurSaisie = true;
       throw;
     }
+    if (!inserted) {
+      MsgBox("La rubrique " + code + " existe déjà : elle n'est pas remplacée.", kStyleExclamation);
+      ErreurSaisie = true;
+      return nullptr;
+    }
+    DynArrayPtr item = Obj(FicRubSaisie).DBRecord(code);
+    item->Set(image);
     return item;
   };
 
   if (CreationReservee) {
     DynArrayPtr image = std::make_shared<DBADynArray>(EnrCreation ? EnrCreation->Get() : "");
     MAJ_CreationOrvanel(image);
-    DynArrayPtr item = write_new_item(Txt_CodRubSai.Text(), image->Get());
+    DynArrayPtr item = insert_new_item(Txt_CodRubSai.Text(), image->Get());
     if (!item) return;
     if (!EnrCreation) EnrCreation = std::make_shared<DBADynArray>();
     EnrCreation->Set(image->Get());
@@ -174,15 +229,18 @@ void Ctr_Talvero::Ecrire_Donnees() {
     const std::string image = prepared.Get();
     prepared.Set(before);  // the buffer changes only once the item is written
 
-    std::optional<long> last;
+    // The counter is written before the item, so that a failed item write never hands the same
+    // code out twice; the code is then simply skipped. The messages wait until the transaction
+    // is over, so that no other user waits on an operator's answer.
+    std::string code;
+    Allocation allocation;
     try {
-      EnrCompteur = Obj(FicCompteur).DBRead(kCounterId);
-      last = CounterValue(Obj(EnrCompteur).Get(kCounterAttr, 1));
-    } catch (const ComponentError&) {
-      EnrCompteur.reset();
+      allocation = AllocateCode(code);
+    } catch (...) {
+      ErreurSaisie = true;
+      throw;
     }
-    if (!last) {
-      EnrCompteur.reset();
+    if (allocation == Allocation::kUnreadableCounter) {
       MsgBox(
           "Le compteur des rubriques est illisible (fichier COMPTEUR, enregistrement 999) : la "
           "rubrique n'est pas créée.",
@@ -190,32 +248,11 @@ void Ctr_Talvero::Ecrire_Donnees() {
       ErreurSaisie = true;
       return;
     }
-    if (*last > kLastCounterAccepted) {
-      EnrCompteur.reset();
+    if (allocation == Allocation::kExhausted) {
       MsgBox("Plus de place disponible pour créer une nouvelle rubrique.", kStyleExclamation);
       return;
     }
-    const std::string code = ThreeDigits(*last + 1);
-    if (!Obj(FicRubSaisie).DBRecord(code)->Get().empty()) {
-      EnrCompteur.reset();
-      MsgBox("La rubrique " + code +
-                 " existe déjà : le compteur des rubriques est à corriger avant toute création.",
-             kStyleExclamation);
-      ErreurSaisie = true;
-      return;
-    }
-    // The counter is written before the item, so that a failed item write never hands the same
-    // code out twice; the code is then simply skipped.
-    EnrCompteur->Set(kCounterAttr, 1, code);
-    try {
-      EnrCompteur->DBWrite();
-    } catch (...) {
-      EnrCompteur.reset();
-      ErreurSaisie = true;
-      throw;
-    }
-    EnrCompteur.reset();
-    DynArrayPtr item = write_new_item(code, image);
+    DynArrayPtr item = insert_new_item(code, image);
     if (!item) return;
     if (!EnrCreation) EnrCreation = std::make_shared<DBADynArray>();
     EnrCreation->Set(image);

@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "entry_screen/entry_rig.h"
 #include "gateways/tools.h"
 #include "outside/tools_object.h"
+#include "store/test_notation.h"
 
 namespace talvero {
 namespace {
@@ -27,24 +33,14 @@ std::string Stored(testing::EntryRig& rig, const std::string& file, const std::s
   return rig.Record(rig.db->DBOpen(file)->DBRecord(id));
 }
 
-TEST(WritingTest, AllocationNeverReplacesAnItemNorUsesAnUnreadableCounter) {
+TEST(WritingTest, AllocationNeverUsesAnUnreadableCounterNorPassesIntoTheMakersRange) {
   testing::EntryRig rig;
-  rig.Put("RUBSAISIE", "042", "ANCIENNE PRIME^6");
+  rig.Put("COMPTEUR", "999", "^^4A");
+  rig.Put("RUBSAISIE", "798", "PRIME^6");
+  rig.Put("RUBSAISIE", "799", "PRIME SUPPRIMEE^6^^^^^^^^^^^^^^^^1");
   Ctr_Talvero& c = rig.Init();
   FillNewItem(rig, "NOUVELLE PRIME");
   rig.Log();
-  c.Ecrire_Donnees();
-  EXPECT_EQ(
-      "message 48 \"Message ORVANEL\" \"La rubrique 042 existe déjà : le compteur des rubriques "
-      "est à corriger avant toute création.\"\n",
-      rig.Log());
-  EXPECT_EQ("ANCIENNE PRIME^6", Stored(rig, "RUBSAISIE", "042"));
-  EXPECT_EQ("^^041", Stored(rig, "COMPTEUR", "999"));
-  EXPECT_TRUE(c.ErreurSaisie);
-  EXPECT_EQ(1, c.ModeCreation);
-  EXPECT_EQ("NOUVELLE PRIME", c.Txt_LibRubSai.Text());
-
-  rig.Put("COMPTEUR", "999", "^^4A");
   c.Ecrire_Donnees();
   EXPECT_EQ(
       "message 48 \"Message ORVANEL\" \"Le compteur des rubriques est illisible (fichier "
@@ -52,13 +48,111 @@ TEST(WritingTest, AllocationNeverReplacesAnItemNorUsesAnUnreadableCounter) {
       rig.Log());
   EXPECT_EQ("^^4A", Stored(rig, "COMPTEUR", "999"));
   EXPECT_TRUE(c.ErreurSaisie);
+  EXPECT_EQ(1, c.ModeCreation);
+  EXPECT_EQ("NOUVELLE PRIME", c.Txt_LibRubSai.Text());
+
+  // Passing over the codes in use would reach 800: no room left, the counter as it was.
+  rig.Put("COMPTEUR", "999", "^^797");
+  c.Ecrire_Donnees();
+  EXPECT_EQ(
+      "message 48 \"Message ORVANEL\" \"Plus de place disponible pour créer une nouvelle "
+      "rubrique.\"\n",
+      rig.Log());
+  EXPECT_EQ("^^797", Stored(rig, "COMPTEUR", "999"));
+  EXPECT_EQ("PRIME^6", Stored(rig, "RUBSAISIE", "798"));
+  EXPECT_FALSE(c.ErreurSaisie);
+  EXPECT_EQ(1, c.ModeCreation);
 
   // The last code the counter may give is 799.
-  rig.Put("COMPTEUR", "999", "^^798");
+  rig.db->DeleteRecord("RUBSAISIE", "799");
   c.Ecrire_Donnees();
   EXPECT_EQ("", rig.Log());
   EXPECT_EQ("^^799", Stored(rig, "COMPTEUR", "999"));
   EXPECT_EQ("NOUVELLE PRIME^6^^0^+^4^^3^^0^^^^R^^^^^0^0^0^0^0^0", Stored(rig, "RUBSAISIE", "799"));
+}
+
+// The store, with every read of the counter slowed down: another process then has all the time
+// it needs to read the same counter before this one writes it back.
+class SlowCounterDatabase : public DBADatabase {
+ public:
+  explicit SlowCounterDatabase(std::shared_ptr<DBADatabase> store) : store_(std::move(store)) {}
+  std::shared_ptr<DBAFile> DBOpen(const std::string& file) override {
+    return std::make_shared<SlowFile>(store_->DBOpen(file));
+  }
+  DynArrayPtr DBQuery(const std::string& request, const std::string& options,
+                      int32_t& count) override {
+    return store_->DBQuery(request, options, count);
+  }
+  void DBTransaction(const std::function<void()>& body) override { store_->DBTransaction(body); }
+
+ private:
+  class SlowFile : public DBAFile {
+   public:
+    explicit SlowFile(std::shared_ptr<DBAFile> file) : file_(std::move(file)) {}
+    const std::string& Name() const override { return file_->Name(); }
+    DynArrayPtr DBRead(const std::string& id) override {
+      DynArrayPtr record = file_->DBRead(id);
+      if (Name() == "COMPTEUR") std::this_thread::sleep_for(std::chrono::milliseconds(3));
+      return record;
+    }
+    DynArrayPtr DBRecord(const std::string& id) override { return file_->DBRecord(id); }
+    bool DBInsert(const std::string& id, const std::string& text) override {
+      return file_->DBInsert(id, text);
+    }
+
+   private:
+    std::shared_ptr<DBAFile> file_;
+  };
+  std::shared_ptr<DBADatabase> store_;
+};
+
+// Each process creates items through the writer on one store file; it fails when a creation is
+// refused or leaves a message.
+void CreateAtOnce(int processes, int items_each) {
+  TempDatabase base("-creations");
+  {
+    auto db = store::SqliteDatabase::Open(base.path);
+    db->PutRecord("COMPTEUR", "999", Marks("^^041"));
+    db->PutRecord("RUBSAISIE", "043", Marks("PRIME EXISTANTE^6"));
+    db->PutRecord("RUBSAISIE", "045", Marks("PRIME SUPPRIMEE^6^^^^^^^^^^^^^^^^1"));
+  }
+  std::vector<int> failures = InProcesses(processes, [&](int p) {
+    testing::EntryRig rig;
+    rig.db = store::SqliteDatabase::Open(base.path);
+    rig.host_db = std::make_shared<SlowCounterDatabase>(rig.db);
+    Ctr_Talvero& c = rig.Init();
+    int failed = 0;
+    for (int k = 0; k < items_each; ++k) {
+      FillNewItem(rig, "P" + std::to_string(p) + " N" + std::to_string(k));
+      rig.Log();
+      c.Ecrire_Donnees();
+      if (c.ErreurSaisie || c.ModeCreation != 0 || !rig.Log().empty()) ++failed;
+    }
+    return failed;
+  });
+  EXPECT_EQ(std::vector<int>(processes, 0), failures);
+
+  auto db = store::SqliteDatabase::Open(base.path);
+  std::set<std::string> labels;
+  long highest = 0;
+  for (long code = 42; code <= 799; ++code) {
+    std::string id = std::string(code < 100 ? "0" : "") + std::to_string(code);
+    std::optional<std::string> text = db->GetRecord("RUBSAISIE", id);
+    if (!text || id == "043" || id == "045") continue;
+    labels.insert(DBADynArray(*text).Get(1));
+    highest = code;
+  }
+  EXPECT_EQ(static_cast<size_t>(processes * items_each), labels.size());
+  EXPECT_EQ("PRIME EXISTANTE^6", Readable(db->GetRecord("RUBSAISIE", "043").value()));
+  EXPECT_EQ("1", DBADynArray(db->GetRecord("RUBSAISIE", "045").value()).Get(18));
+  EXPECT_EQ(41 + processes * items_each + 2, highest);
+  EXPECT_EQ("^^" + std::to_string(highest).insert(0, 3 - std::to_string(highest).size(), '0'),
+            Readable(db->GetRecord("COMPTEUR", "999").value()));
+}
+
+TEST(WritingTest, ProcessesCreatingAtOnceNeverShareACodeNorReplaceAnItem) {
+  CreateAtOnce(2, 8);
+  CreateAtOnce(4, 6);
 }
 
 TEST(WritingTest, ReservedItemChangesBeyondTheAccountsNeedAMakerUser) {

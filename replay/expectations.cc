@@ -64,6 +64,15 @@ void Scenario::ExpectEvent(const Command& c) {
   if (!SameEvent(c, event)) Fail(c, event.Describe());
 }
 
+// A field of the control, or a global of module Variables, which outlives the control.
+std::optional<FieldView> Scenario::AnyField(const Command& c) {
+  if (!control_) {
+    std::optional<FieldView> global = VariablesField(c.target);
+    if (global) return global;
+  }
+  return TheControl(c).Field(c.target);
+}
+
 Observed Scenario::Property(const Command& c) {
   std::optional<Observed> found;
   if (c.target == "Screen") {
@@ -94,7 +103,7 @@ void Scenario::ExpectState(const Command& c) {
 }
 
 void Scenario::ExpectField(const Command& c) {
-  std::optional<FieldView> field = TheControl(c).Field(c.target);
+  std::optional<FieldView> field = AnyField(c);
   if (!field) CannotRun(c, "unknown field " + c.target);
   Observed found = FieldValue(*field);
   if (!Matches(c.expected, found)) Fail(c, found.Written());
@@ -149,7 +158,7 @@ void Scenario::Inspect(const Command& c) {
       }
       break;
     case Verb::kShowField: {
-      std::optional<FieldView> field = TheControl(c).Field(c.target);
+      std::optional<FieldView> field = AnyField(c);
       if (!field) CannotRun(c, "unknown field " + c.target);
       text = "field " + c.target + " = " + FieldValue(*field).Written();
       break;

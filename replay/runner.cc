@@ -1,6 +1,7 @@
 #include "replay/runner.h"
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -8,7 +9,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "store/pg_store.h"
 #include "store/sqlite_store.h"
+#include "store/store.h"
 
 namespace talvero::replay {
 
@@ -51,9 +54,31 @@ Outcome CannotRun(int line, std::string expected, std::string found) {
   return {Outcome::Status::kCannotRun, line, std::move(expected), std::move(found)};
 }
 
+// A schema of its own on the server for one file's store, dropped with everything in it.
+class TemporarySchema {
+ public:
+  explicit TemporarySchema(const std::string& url) {
+    static int files_played = 0;
+    std::string name =
+        "talvero_replay_" + std::to_string(getpid()) + "_" + std::to_string(++files_played);
+    store_ = store::PgDatabase::Open(url, name);
+  }
+  ~TemporarySchema() {
+    try {
+      store_->DropSchema();
+    } catch (const std::exception&) {
+      // A server gone away took the schema's fate with it; the run's result stands.
+    }
+  }
+  std::shared_ptr<store::Store> Store() const { return store_; }
+
+ private:
+  std::shared_ptr<store::PgDatabase> store_;
+};
+
 Outcome Play(const std::vector<Command>& commands, const std::vector<std::string>& lines,
-             const std::string& store_path, const RunOptions& options, std::ostream& out) {
-  Scenario scenario(store::SqliteDatabase::Open(store_path), options.verbose, out);
+             std::shared_ptr<store::Store> store, const RunOptions& options, std::ostream& out) {
+  Scenario scenario(std::move(store), options.verbose, out);
   if (options.verbose) {
     // The comments above a line say what it is for: a newcomer reads them with it.
     auto told = std::make_shared<size_t>(0);
@@ -90,9 +115,17 @@ Outcome RunScenarioFile(const std::string& path, const RunOptions& options, std:
   }
 
   try {
-    if (!options.db_path.empty()) return Play(commands, lines, options.db_path, options, out);
+    if (!options.db_path.empty()) {
+      return Play(commands, lines, store::OpenStore(options.db_path, store::OpenMode::kExisting),
+                  options, out);
+    }
+    if (!options.server_url.empty()) {
+      TemporarySchema schema(options.server_url);
+      return Play(commands, lines, schema.Store(), options, out);
+    }
     TemporaryDirectory directory;
-    return Play(commands, lines, (directory.Path() / "store.db").string(), options, out);
+    return Play(commands, lines, store::SqliteDatabase::Open(directory.Path() / "store.db"),
+                options, out);
   } catch (const std::exception& e) {
     return CannotRun(0, "a store to work on", e.what());
   }

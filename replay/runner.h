@@ -1,6 +1,8 @@
 #pragma once
-// Playing scenario files: each on its own fresh store in a temporary place (removed afterwards),
-// or on an existing store named with --db; one line per file and a closing count.
+// Playing scenario files: each on its own fresh store in a temporary place (removed afterwards):
+// an embedded store in a temporary folder, or a schema of its own on a PostgreSQL server named
+// with --server; or all on an existing store named with --db (a path or a connection string);
+// one line per file and a closing count.
 #include <ostream>
 #include <string>
 #include <vector>
@@ -10,8 +12,9 @@
 namespace talvero::replay {
 
 struct RunOptions {
-  std::string db_path;   // empty: a fresh store for each file
-  bool verbose = false;  // narrate every line and every event as it happens
+  std::string db_path;     // an existing store; empty: a fresh store for each file
+  std::string server_url;  // fresh stores on this PostgreSQL server rather than embedded ones
+  bool verbose = false;    // narrate every line and every event as it happens
 };
 
 // Plays one file. `lines` receives the number of lines of the file.

@@ -87,7 +87,8 @@ TEST_F(RunnerTest, AFailingFileStopsWhileTheOthersRun) {
       "1 passed, 2 failed\n",
       output_);
   // On one store named by the caller, the second file sees what the first did.
-  RunOptions shared{"store.db"};
+  RunOptions shared;
+  shared.db_path = "store.db";
   store::SqliteDatabase::Open("store.db");
   EXPECT_EQ(1, Run({"fail.scn", "pass.scn"}, shared));
   EXPECT_NE(std::string::npos, output_.find("FAIL pass.scn:1:")) << output_;

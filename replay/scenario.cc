@@ -18,7 +18,7 @@ std::string ErrorText(const std::exception& e) {
 
 }  // namespace
 
-Scenario::Scenario(std::shared_ptr<store::SqliteDatabase> database, bool verbose, std::ostream& out)
+Scenario::Scenario(std::shared_ptr<store::Store> database, bool verbose, std::ostream& out)
     : database_(std::move(database)),
       out_(out),
       rights_(std::make_shared<outside::ConfiguredRights>()),
@@ -164,7 +164,12 @@ void Scenario::SetUp(const Command& c) {
       if (control_) CannotRun(c, "the control already exists");
       control_ = std::make_unique<Ctr_Talvero>(screen_);
       control_->TheDatabase(database_);
-      control_->TheClient(std::make_shared<DBAClient>());
+      {
+        // As the host does: the store's journal names the operator of the client it hands in.
+        auto client = std::make_shared<DBAClient>();
+        database_->SetOperator(client->Name());
+        control_->TheClient(client);
+      }
       control_->DroitsUtilisateur(rights_);
       // The host shows what escapes Init the way the screen shows what escapes a handler.
       try {

@@ -20,7 +20,7 @@
 #include "screen/display.h"
 #include "screen/model.h"
 #include "screen/operator.h"
-#include "store/sqlite_store.h"
+#include "store/store.h"
 
 namespace talvero::replay {
 
@@ -34,7 +34,7 @@ struct Outcome {
 class Scenario {
  public:
   // `out` receives what show and dump print, and the events as they happen when `verbose`.
-  Scenario(std::shared_ptr<store::SqliteDatabase> database, bool verbose, std::ostream& out);
+  Scenario(std::shared_ptr<store::Store> database, bool verbose, std::ostream& out);
   ~Scenario();
   Scenario(const Scenario&) = delete;
   Scenario& operator=(const Scenario&) = delete;
@@ -81,10 +81,11 @@ class Scenario {
   // "Ctr_Talvero" or "Frm_Detail"; nullptr for any other name.
   screen::Surface* FindSurface(const Command& c, const std::string& name);
   Observed Property(const Command& c);
+  std::optional<FieldView> AnyField(const Command& c);
   // The stored text of a query result.
   std::string RunQuery(const std::string& sentence, const std::string& attributes);
 
-  std::shared_ptr<store::SqliteDatabase> database_;
+  std::shared_ptr<store::Store> database_;
   std::ostream& out_;
   screen::HeadlessDisplay display_;
   screen::Screen screen_{display_};

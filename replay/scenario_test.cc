@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "store/sqlite_store.h"
+
 namespace talvero::replay {
 namespace {
 

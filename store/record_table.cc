@@ -2,8 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <thread>
+
 #include "gateways/dba_error.h"
 #include "gateways/dyn_array.h"
+#include "store/store.h"
 
 namespace talvero::store {
 
@@ -17,31 +21,6 @@ constexpr int kBusyTimeoutMs = 10000;
   std::string reason = db ? sqlite3_errmsg(db) : "mémoire insuffisante";
   throw ComponentError(kErrStorage,
                        "Erreur de la base d'enregistrements (" + what + ") : " + reason);
-}
-
-// The first text that does not start with prefix, or nothing when every longer text does.
-std::optional<std::string> PrefixEnd(std::string prefix) {
-  while (!prefix.empty() && static_cast<unsigned char>(prefix.back()) == 0xFF) prefix.pop_back();
-  if (prefix.empty()) return std::nullopt;
-  prefix.back() = static_cast<char>(static_cast<unsigned char>(prefix.back()) + 1);
-  return prefix;
-}
-
-void CheckId(const std::string& id) {
-  if (id.empty()) {
-    throw ComponentError(kErrStorage, "Identifiant d'enregistrement vide.");
-  }
-  if (id.find_first_of(std::string{kAttrMark, kValueMark, kSubMark}) != std::string::npos) {
-    throw ComponentError(kErrStorage, "Identifiant d'enregistrement contenant un séparateur.");
-  }
-}
-
-void CheckFileName(const std::string& file) {
-  // The name must fit in a query sentence as one word.
-  if (file.empty() || file.find_first_of(std::string(" \t\r\n\"") + kAttrMark + kValueMark +
-                                         kSubMark) != std::string::npos) {
-    throw ComponentError(kErrStorage, "Nom de fichier invalide : \"" + file + "\".");
-  }
 }
 
 }  // namespace
@@ -82,6 +61,7 @@ class RecordTable::Statement {
       return *this;
     }
     int Parameters() const { return sqlite3_bind_parameter_count(s_.stmt_); }
+    sqlite3_stmt* Raw() { return s_.stmt_; }
     // True while a row is there.
     bool Step() {
       int rc = sqlite3_step(s_.stmt_);
@@ -121,7 +101,7 @@ RecordTable::RecordTable(const std::string& path, const std::vector<std::string>
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     // The write-ahead journal lets readers of other processes go on during a write; FULL syncs it
     // at every commit, so a stored record survives a power cut.
-    Execute("PRAGMA journal_mode = WAL");
+    UseWriteAheadJournal();
     Execute("PRAGMA synchronous = FULL");
     CreateSchema(first_files);
   } catch (...) {
@@ -148,6 +128,31 @@ RecordTable::Statement& RecordTable::Prepared(const std::string& sql) {
   return *slot;
 }
 
+// Switching to the write-ahead journal needs the database to itself, and SQLite does not wait
+// on the busy timeout for it: when several processes open a new database at once, the switch is
+// tried again until it succeeds or the busy timeout has passed. The mode is kept in the file, so
+// on an existing database the switch is immediate.
+void RecordTable::UseWriteAheadJournal() {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+  for (;;) {
+    std::string mode;
+    int rc;
+    {
+      Statement::Use pragma(Prepared("PRAGMA journal_mode = WAL"));
+      rc = sqlite3_step(pragma.Raw());
+      if (rc == SQLITE_ROW) mode = pragma.Column(0);
+    }
+    // A private in-memory database keeps its own journal.
+    if (mode == "wal" || mode == "memory") return;
+    const bool busy =
+        (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED || rc == SQLITE_ROW;
+    if (!busy || std::chrono::steady_clock::now() > give_up) {
+      FailStorage(db_, "PRAGMA journal_mode = WAL");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
 // Two processes may create the same new database at once: the immediate transaction makes one
 // of them wait, and the files are added only by the one that made the tables.
 void RecordTable::CreateSchema(const std::vector<std::string>& first_files) {
@@ -170,6 +175,11 @@ void RecordTable::CreateSchema(const std::vector<std::string>& first_files) {
     Execute(
         "CREATE INDEX IF NOT EXISTS records_by_attr1 ON records (file, attr1_multivalued, "
         "attr1)");
+    // Every version of every record: made in stores older than the journal too.
+    Execute(
+        "CREATE TABLE IF NOT EXISTS journal (file TEXT NOT NULL, id BLOB NOT NULL, "
+        "version INTEGER NOT NULL, at TEXT NOT NULL, operator TEXT NOT NULL, before BLOB, "
+        "after BLOB, PRIMARY KEY (file, id, version)) WITHOUT ROWID");
     if (is_new) {
       for (const std::string& file : first_files) {
         Statement::Use insert(Prepared("INSERT OR IGNORE INTO files (name) VALUES (?1)"));
@@ -212,16 +222,56 @@ std::vector<std::string> RecordTable::Files() {
 }
 
 void RecordTable::Put(const std::string& file, const std::string& id, const std::string& text) {
-  CheckId(id);
+  Write(file, id, text, false);
+}
+
+bool RecordTable::Insert(const std::string& file, const std::string& id, const std::string& text) {
+  return Write(file, id, text, true);
+}
+
+bool RecordTable::Write(const std::string& file, const std::string& id, const std::string& text,
+                        bool only_new) {
+  CheckRecordId(id);
   std::string_view attr1 = AttributeOf(text, 1);
   bool multivalued = attr1.find(kValueMark) != attr1.npos;
+  bool stored = false;
+  Transaction([&] {
+    RequireFile(file);
+    std::optional<std::string> before = Current(file, id);
+    if (before && only_new) return;
+    Statement::Use insert(
+        Prepared("INSERT OR REPLACE INTO records (file, id, body, attr1, attr1_multivalued) "
+                 "VALUES (?1, ?2, ?3, ?4, ?5)"));
+    insert.Text(1, file).Blob(2, id).Blob(3, text).Blob(4, attr1).Int(5, multivalued).Step();
+    Journal(file, id, before, text);
+    stored = true;
+  });
+  return stored;
+}
+
+void RecordTable::Transaction(const std::function<void()>& body) {
   std::lock_guard lock(mutex_);
-  // One statement checks the file and stores the record, so the write is a single transaction.
-  Statement::Use insert(
-      Prepared("INSERT OR REPLACE INTO records (file, id, body, attr1, attr1_multivalued) "
-               "SELECT ?1, ?2, ?3, ?4, ?5 WHERE EXISTS (SELECT 1 FROM files WHERE name = ?1)"));
-  insert.Text(1, file).Blob(2, id).Blob(3, text).Blob(4, attr1).Int(5, multivalued).Step();
-  if (sqlite3_changes(db_) == 0) RequireFile(file);
+  // Immediate: the write lock is taken at the start, so what the body reads cannot be changed by
+  // another writer before it writes.
+  const bool outermost = transaction_depth_ == 0;
+  const std::string savepoint = "nested_" + std::to_string(transaction_depth_);
+  Execute(outermost ? "BEGIN IMMEDIATE" : "SAVEPOINT " + savepoint);
+  ++transaction_depth_;
+  try {
+    body();
+    Execute(outermost ? "COMMIT" : "RELEASE " + savepoint);
+    --transaction_depth_;
+  } catch (...) {
+    --transaction_depth_;
+    if (outermost) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    } else {
+      // Undoes only what the inner body did; the outer transaction goes on.
+      const std::string undo = "ROLLBACK TO " + savepoint + "; RELEASE " + savepoint;
+      sqlite3_exec(db_, undo.c_str(), nullptr, nullptr, nullptr);
+    }
+    throw;
+  }
 }
 
 std::optional<std::string> RecordTable::Get(const std::string& file, const std::string& id) {
@@ -235,14 +285,19 @@ std::optional<std::string> RecordTable::Get(const std::string& file, const std::
 }
 
 bool RecordTable::Delete(const std::string& file, const std::string& id) {
-  std::lock_guard lock(mutex_);
-  {
+  bool deleted = false;
+  Transaction([&] {
+    std::optional<std::string> before = Current(file, id);
+    if (!before) {
+      RequireFile(file);
+      return;
+    }
     Statement::Use remove(Prepared("DELETE FROM records WHERE file = ?1 AND id = ?2"));
     remove.Text(1, file).Blob(2, id).Step();
-  }
-  if (sqlite3_changes(db_) > 0) return true;
-  RequireFile(file);
-  return false;
+    Journal(file, id, before, std::nullopt);
+    deleted = true;
+  });
+  return deleted;
 }
 
 // Parameters: ?1 the file, ?2 the value or the start of the prefix range, ?3 its end.
@@ -272,8 +327,10 @@ std::vector<std::string> RecordTable::ScanStatements(const Access& access) const
 void RecordTable::Scan(const std::string& file, const Access& access, const Visitor& visit) {
   std::lock_guard lock(mutex_);
   std::optional<std::string> end = access.prefix ? PrefixEnd(access.key) : std::nullopt;
-  // One read transaction: the statements of one scan see the same state of the database.
-  Execute("BEGIN");
+  // One read transaction: the statements of one scan see the same state of the database. Inside
+  // a transaction they already do.
+  const bool own_transaction = transaction_depth_ == 0;
+  if (own_transaction) Execute("BEGIN");
   try {
     for (const std::string& sql : ScanStatements(access)) {
       Statement::Use query(Prepared(sql));
@@ -285,9 +342,9 @@ void RecordTable::Scan(const std::string& file, const Access& access, const Visi
         visit(query.Column(0), query.Column(1));
       }
     }
-    Execute("COMMIT");
+    if (own_transaction) Execute("COMMIT");
   } catch (...) {
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (own_transaction) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     throw;
   }
 }
@@ -300,6 +357,109 @@ std::vector<std::string> RecordTable::ExplainScan(const Access& access) {
     while (query.Step()) steps.emplace_back(query.Column(3));
   }
   return steps;
+}
+
+void RecordTable::SetOperator(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  operator_name_ = name;
+}
+
+std::optional<std::string> RecordTable::Current(const std::string& file, const std::string& id) {
+  Statement::Use query(Prepared("SELECT body FROM records WHERE file = ?1 AND id = ?2"));
+  if (query.Text(1, file).Blob(2, id).Step()) return std::string(query.Column(0));
+  return std::nullopt;
+}
+
+void RecordTable::Journal(const std::string& file, const std::string& id,
+                          const std::optional<std::string>& before,
+                          const std::optional<std::string>& after) {
+  Statement::Use insert(
+      Prepared("INSERT INTO journal (file, id, version, at, operator, before, after) "
+               "SELECT ?1, ?2, coalesce(max(version), 0) + 1, "
+               "strftime('%Y-%m-%d %H:%M:%S', 'now'), ?3, ?4, ?5 "
+               "FROM journal WHERE file = ?1 AND id = ?2"));
+  insert.Text(1, file).Blob(2, id).Text(3, operator_name_);
+  if (before) insert.Blob(4, *before);
+  if (after) insert.Blob(5, *after);
+  insert.Step();
+}
+
+std::vector<Version> RecordTable::History(const std::string& file, const std::string& id) {
+  std::lock_guard lock(mutex_);
+  RequireFile(file);
+  Statement::Use query(
+      Prepared("SELECT version, at, operator, before, after, before IS NULL, after IS NULL "
+               "FROM journal WHERE file = ?1 AND id = ?2 ORDER BY version"));
+  query.Text(1, file).Blob(2, id);
+  std::vector<Version> versions;
+  auto optional = [&](int column, int is_null) {
+    return query.Column(is_null) == "1" ? std::nullopt
+                                        : std::optional<std::string>(query.Column(column));
+  };
+  while (query.Step()) {
+    versions.push_back({std::stoi(std::string(query.Column(0))), std::string(query.Column(1)),
+                        std::string(query.Column(2)), optional(3, 5), optional(4, 6)});
+  }
+  return versions;
+}
+
+std::optional<std::optional<std::string>> RecordTable::TextAfter(const std::string& file,
+                                                                 const std::string& id,
+                                                                 int version) {
+  std::lock_guard lock(mutex_);
+  RequireFile(file);
+  Statement::Use query(Prepared(
+      "SELECT after, after IS NULL FROM journal WHERE file = ?1 AND id = ?2 AND version = ?3"));
+  if (!query.Text(1, file).Blob(2, id).Int(3, version).Step()) return std::nullopt;
+  if (query.Column(1) == "1") return std::optional<std::string>();
+  return std::optional<std::string>(query.Column(0));
+}
+
+void RecordTable::ForEach(const std::string& file, const Visitor& visit) {
+  std::lock_guard lock(mutex_);
+  RequireFile(file);
+  Statement::Use query(Prepared("SELECT id, body FROM records WHERE file = ?1 ORDER BY id"));
+  query.Text(1, file);
+  while (query.Step()) visit(query.Column(0), query.Column(1));
+}
+
+std::vector<std::string> RecordTable::IntegrityProblems() {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> problems;
+  {
+    Statement::Use check(Prepared("PRAGMA integrity_check"));
+    while (check.Step()) {
+      if (check.Column(0) != "ok") problems.emplace_back(check.Column(0));
+    }
+  }
+  Statement::Use records(
+      Prepared("SELECT file, id, body, attr1, attr1_multivalued, file IN (SELECT name FROM files) "
+               "FROM records ORDER BY file, id"));
+  while (records.Step()) {
+    std::string where = std::string(records.Column(0)) + " " + std::string(records.Column(1));
+    std::string_view attr1 = AttributeOf(records.Column(2), 1);
+    bool multivalued = attr1.find(kValueMark) != attr1.npos;
+    if (attr1 != records.Column(3) || (multivalued ? "1" : "0") != records.Column(4)) {
+      problems.push_back(where +
+                         " : la copie de l'attribut 1 ne correspond pas à l'enregistrement");
+    }
+    if (records.Column(5) != "1") problems.push_back(where + " : fichier inconnu");
+    try {
+      CheckRecordId(std::string(records.Column(1)));
+    } catch (const ComponentError& e) {
+      problems.push_back(where + " : " + e.what());
+    }
+  }
+  // The last version of a record's journal is what the record holds.
+  Statement::Use stale(Prepared(
+      "SELECT j.file, j.id FROM journal j LEFT JOIN records r ON r.file = j.file AND r.id = j.id "
+      "WHERE j.version = (SELECT max(version) FROM journal k WHERE k.file = j.file AND "
+      "k.id = j.id) AND r.body IS NOT j.after ORDER BY j.file, j.id"));
+  while (stale.Step()) {
+    problems.push_back(std::string(stale.Column(0)) + " " + std::string(stale.Column(1)) +
+                       " : le journal ne se termine pas par le texte enregistré");
+  }
+  return problems;
 }
 
 }  // namespace talvero::store

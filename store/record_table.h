@@ -4,8 +4,10 @@
 //
 // Each record is one row keyed by (file, id) with its whole text, plus a copy of its attribute 1
 // so that the id and attribute 1 can both be searched through an index. Every write is one
-// statement in its own transaction, in a write-ahead journal synced at each commit, so a record
-// is wholly stored or not at all, and other connections (other processes) see it at once.
+// transaction (a savepoint when it runs inside Transaction) that stores the record and its version
+// in the change journal, in a write-ahead journal synced at each commit, so a record and its
+// version are wholly stored or not at all, and other connections (other processes) see them at
+// once.
 // Connections wait for each other's locks instead of failing.
 //
 // Raises ComponentError: kErrStorage for a failure of SQLite itself, kErrNoSuchFile for a file
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "store/query.h"
+#include "store/store.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -40,14 +43,35 @@ class RecordTable {
   void CreateFile(const std::string& file);
   std::vector<std::string> Files();  // in byte order
 
+  // Every write and delete keeps the record's text before and after in the journal, with the
+  // time and the operator's name, in the same transaction (store.h).
   void Put(const std::string& file, const std::string& id, const std::string& text);
+  // Stores the record only when the file holds none of that id; false, writing nothing, otherwise.
+  bool Insert(const std::string& file, const std::string& id, const std::string& text);
   std::optional<std::string> Get(const std::string& file, const std::string& id);
   bool Delete(const std::string& file, const std::string& id);
 
+  // The name kept in the journal with every change from now on.
+  void SetOperator(const std::string& name);
+  std::vector<Version> History(const std::string& file, const std::string& id);
+  // The text a record had after that version: nothing when there is no such version, an empty
+  // optional when that version deleted it.
+  std::optional<std::optional<std::string>> TextAfter(const std::string& file,
+                                                      const std::string& id, int version);
+  // Every record of the file in id order.
+  using Visitor = std::function<void(std::string_view id, std::string_view text)>;
+  void ForEach(const std::string& file, const Visitor& visit);
+  std::vector<std::string> IntegrityProblems();
+
   // Calls visit(id, text) for every record of the file in the access range, all read from one
   // snapshot of the database. Does not check that the file exists.
-  using Visitor = std::function<void(std::string_view id, std::string_view text)>;
   void Scan(const std::string& file, const Access& access, const Visitor& visit);
+
+  // Runs body inside one write transaction of this connection: other connections wait for its
+  // end and see all of its writes or none. Calls may nest (the inner one is a savepoint). An
+  // exception from body rolls back what it did and propagates. Other threads using this table
+  // wait until the transaction ends.
+  void Transaction(const std::function<void()>& body);
 
   // Rows handed out by Scan since the table was opened: lets tests see how much a query read.
   int64_t RowsScanned() const { return rows_scanned_; }
@@ -58,12 +82,21 @@ class RecordTable {
   class Statement;
   Statement& Prepared(const std::string& sql);
   void Execute(const std::string& sql);
+  void UseWriteAheadJournal();
   void CreateSchema(const std::vector<std::string>& first_files);
   void RequireFile(const std::string& file);
   std::vector<std::string> ScanStatements(const Access& access) const;
+  bool Write(const std::string& file, const std::string& id, const std::string& text,
+             bool only_new);
+  std::optional<std::string> Current(const std::string& file, const std::string& id);
+  void Journal(const std::string& file, const std::string& id,
+               const std::optional<std::string>& before, const std::optional<std::string>& after);
 
-  std::mutex mutex_;
+  // Recursive, so that the statements run by a transaction's body take it again.
+  std::recursive_mutex mutex_;
+  std::string operator_name_;  // kept in the journal
   sqlite3* db_ = nullptr;
+  int transaction_depth_ = 0;
   std::map<std::string, std::unique_ptr<Statement>> statements_;
   int64_t rows_scanned_ = 0;
 };

@@ -50,9 +50,26 @@ std::string RowValues(const std::vector<int>& wanted, std::string_view id,
   return values;
 }
 
+class TableSource : public RecordSource {
+ public:
+  explicit TableSource(RecordTable& table) : table_(table) {}
+  bool HasFile(const std::string& file) override { return table_.HasFile(file); }
+  void Scan(const std::string& file, const Access& access, const Visitor& visit) override {
+    table_.Scan(file, access, visit);
+  }
+
+ private:
+  RecordTable& table_;
+};
+
 }  // namespace
 
 Selection Select(RecordTable& table, const std::string& request) {
+  TableSource source(table);
+  return Select(source, request);
+}
+
+Selection Select(RecordSource& source, const std::string& request) {
   DBADynArray parts(request);
   Query query = ParseQuery(parts.Get(1));
   std::string named_file = parts.Get(2);
@@ -61,13 +78,13 @@ Selection Select(RecordTable& table, const std::string& request) {
                                            " mais la demande nomme le fichier " + named_file + ".");
   }
   std::vector<int> wanted = ParseWanted(parts.Get(3));
-  if (!table.HasFile(query.file)) {
+  if (!source.HasFile(query.file)) {
     throw ComponentError(kErrNoSuchFile, "Le fichier " + query.file + " n'existe pas.");
   }
 
   int sort_attr = query.sort_attr.value_or(0);
   std::vector<Row> rows;
-  table.Scan(query.file, ChooseAccess(query), [&](std::string_view id, std::string_view record) {
+  source.Scan(query.file, ChooseAccess(query), [&](std::string_view id, std::string_view record) {
     if (!Matches(query, id, record)) return;
     std::string_view key = sort_attr == 0 ? std::string_view() : AttributeOf(record, sort_attr);
     rows.push_back({std::string(key), std::string(id), RowValues(wanted, id, record)});

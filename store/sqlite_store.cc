@@ -1,20 +1,15 @@
 #include "store/sqlite_store.h"
 
+#include <filesystem>
+
 #include "gateways/dba_error.h"
 #include "store/record_table.h"
 #include "store/selection.h"
 
 namespace talvero::store {
 
-namespace {
-
-const std::vector<std::string> kFirstFiles = {"RUBSAISIE", "COMPTEUR", "PLANCOMPTABLE",
-                                              "ASSOCIATION"};
-
-}  // namespace
-
 struct SqliteDatabase::Impl {
-  explicit Impl(const std::string& path) : table(path, kFirstFiles) {}
+  explicit Impl(const std::string& path) : table(path, FirstFiles()) {}
   RecordTable table;
 };
 
@@ -45,6 +40,10 @@ class SqliteFile : public DBAFile,
     return Bound(impl_->table.Get(name_, id).value_or(""), id);
   }
 
+  bool DBInsert(const std::string& id, const std::string& text) override {
+    return impl_->table.Insert(name_, id, text);
+  }
+
   void WriteRecord(const std::string& id, const std::string& text) override {
     impl_->table.Put(name_, id, text);
   }
@@ -62,7 +61,10 @@ class SqliteFile : public DBAFile,
 
 }  // namespace
 
-std::shared_ptr<SqliteDatabase> SqliteDatabase::Open(const std::string& path) {
+std::shared_ptr<SqliteDatabase> SqliteDatabase::Open(const std::string& path, OpenMode mode) {
+  if (mode == OpenMode::kExisting && path != ":memory:" && !std::filesystem::exists(path)) {
+    throw ComponentError(kErrStorage, "Aucune base d'enregistrements à \"" + path + "\".");
+  }
   return std::shared_ptr<SqliteDatabase>(new SqliteDatabase(std::make_unique<Impl>(path)));
 }
 
@@ -82,6 +84,10 @@ DynArrayPtr SqliteDatabase::DBQuery(const std::string& request, const std::strin
   Selection selection = Select(impl_->table, request);
   count = selection.count;
   return std::make_shared<DBADynArray>(selection.text);
+}
+
+void SqliteDatabase::DBTransaction(const std::function<void()>& body) {
+  impl_->table.Transaction(body);
 }
 
 void SqliteDatabase::PutRecord(const std::string& file, const std::string& id,
@@ -104,6 +110,38 @@ void SqliteDatabase::CreateFile(const std::string& file) {
 
 std::vector<std::string> SqliteDatabase::Files() {
   return impl_->table.Files();
+}
+
+void SqliteDatabase::SetOperator(const std::string& name) {
+  impl_->table.SetOperator(name);
+}
+
+void SqliteDatabase::ForEachRecord(const std::string& file, const Visitor& visit) {
+  impl_->table.ForEach(file, visit);
+}
+
+std::vector<Version> SqliteDatabase::History(const std::string& file, const std::string& id) {
+  return impl_->table.History(file, id);
+}
+
+void SqliteDatabase::Restore(const std::string& file, const std::string& id, int version) {
+  impl_->table.Transaction([&] {
+    std::optional<std::optional<std::string>> after = impl_->table.TextAfter(file, id, version);
+    if (!after) {
+      throw ComponentError(kErrRecordNotFound, "La version " + std::to_string(version) +
+                                                   " de l'enregistrement \"" + id +
+                                                   "\" du fichier " + file + " n'existe pas.");
+    }
+    if (*after) {
+      impl_->table.Put(file, id, **after);
+    } else {
+      impl_->table.Delete(file, id);
+    }
+  });
+}
+
+std::vector<std::string> SqliteDatabase::IntegrityProblems() {
+  return impl_->table.IntegrityProblems();
 }
 
 }  // namespace talvero::store

@@ -59,5 +59,50 @@ TEST(SqliteStoreTest, AStoreFileKeepsItsRecordsAndIsSharedByItsUsers) {
   EXPECT_EQ(kErrRecordNotFound, ErrorOf([&] { first->DBOpen("RUBSAISIE")->DBRead("012"); }));
 }
 
+TEST(SqliteStoreTest, SeveralProcessesMayCreateTheSameNewStoreAtOnce) {
+  for (int round = 0; round < 12; ++round) {
+    TempDatabase base("-new");
+    std::vector<int> statuses = InProcesses(4, [&](int) {
+      auto db = SqliteDatabase::Open(base.path);
+      return db->Files().size() == 4 ? 0 : 1;
+    });
+    EXPECT_EQ(std::vector<int>(4, 0), statuses) << "round " << round;
+  }
+}
+
+TEST(SqliteStoreTest, InsertNeverReplacesAndATransactionIsAllOrNothing) {
+  auto db = SqliteDatabase::Open(":memory:");
+  auto items = db->DBOpen("RUBSAISIE");
+  EXPECT_TRUE(items->DBInsert("042", "PRIME"));
+  EXPECT_FALSE(items->DBInsert("042", "AUTRE"));
+  EXPECT_EQ("PRIME", items->DBRead("042")->Get());
+  EXPECT_EQ(kErrNoSuchFile, ErrorOf([&] { db->DBOpen("PAIE"); }));
+
+  // A failed inner transaction undoes only its own writes; a failed outer one undoes everything.
+  auto failing = [] { throw ComponentError(kErrStorage, "panne"); };
+  EXPECT_EQ(kErrStorage, ErrorOf([&] {
+              db->DBTransaction([&] {
+                items->DBInsert("043", "GARDEE");
+                EXPECT_EQ("GARDEE", items->DBRead("043")->Get());
+                EXPECT_EQ(kErrStorage, ErrorOf([&] {
+                            db->DBTransaction([&] {
+                              items->DBInsert("044", "ANNULEE");
+                              failing();
+                            });
+                          }));
+                EXPECT_FALSE(db->GetRecord("RUBSAISIE", "044"));
+                failing();
+              });
+            }));
+  EXPECT_FALSE(db->GetRecord("RUBSAISIE", "043"));
+  db->DBTransaction([&] {
+    db->DBTransaction([&] { items->DBInsert("045", "IMBRIQUEE"); });
+    int32_t count = 0;
+    db->DBQuery(std::string("SSELECT RUBSAISIE") + kAttrMark + kAttrMark + "0", "", count);
+    EXPECT_EQ(2, count);
+  });
+  EXPECT_EQ("IMBRIQUEE", items->DBRead("045")->Get());
+}
+
 }  // namespace
 }  // namespace talvero::store

@@ -1,0 +1,424 @@
+#include "store/pg_store.h"
+
+#include <functional>
+#include <mutex>
+
+#include "gateways/dba_error.h"
+#include "gateways/dyn_array.h"
+#include "store/pg_connection.h"
+#include "store/selection.h"
+
+namespace talvero::store {
+
+namespace {
+
+// attr1 copies attribute 1 for its index; attr1_multivalued marks the records whose attribute 1
+// holds several values, which a range on the whole text cannot answer for one value, so that
+// queries on attribute 1 always add them to the candidates.
+const char* const kSchema[] = {
+    "CREATE TABLE files (name text COLLATE \"C\" PRIMARY KEY)",
+    "CREATE TABLE records (file text COLLATE \"C\" NOT NULL REFERENCES files (name), "
+    "id bytea NOT NULL, body bytea NOT NULL, attr1 bytea NOT NULL, "
+    "attr1_multivalued boolean NOT NULL, PRIMARY KEY (file, id))",
+    "CREATE INDEX records_by_attr1 ON records (file, attr1_multivalued, attr1)",
+    "CREATE TABLE journal (file text COLLATE \"C\" NOT NULL, id bytea NOT NULL, "
+    "version integer NOT NULL, at timestamptz NOT NULL DEFAULT now(), "
+    "operator text NOT NULL, before bytea, after bytea, PRIMARY KEY (file, id, version))",
+};
+
+// The writer lock of the store: one advisory lock per schema, released with the transaction.
+constexpr const char* kWriterLock =
+    "SELECT pg_advisory_xact_lock(7410, hashtext(current_schema()))";
+
+PgParam Bytes(std::string_view bytes) {
+  return PgParam::Bytes(bytes);
+}
+PgParam Text(std::string_view text) {
+  return PgParam::Text(text);
+}
+PgParam OptionalBytes(const std::optional<std::string>& bytes) {
+  return bytes ? PgParam::Bytes(*bytes) : PgParam::Null();
+}
+
+[[noreturn]] void NoSuchFile(const std::string& file) {
+  throw ComponentError(kErrNoSuchFile, "Le fichier " + file + " n'existe pas.");
+}
+
+// The statement fetching the candidates of an access; parameters: $1 the file, $2 the value or
+// the start of the prefix range, $3 its end. One statement, so one snapshot.
+std::string ScanStatement(const Access& access) {
+  const std::string select = "SELECT id, body FROM records WHERE file = $1";
+  auto range = [&](const std::string& column) {
+    if (!access.prefix) return " AND " + column + " = $2";
+    std::string sql = " AND " + column + " >= $2";
+    if (PrefixEnd(access.key)) sql += " AND " + column + " < $3";
+    return sql;
+  };
+  switch (access.kind) {
+    case Access::kIdRange:
+      return select + range("id");
+    case Access::kAttr1Range:
+      return select + " AND NOT attr1_multivalued" + range("attr1") + " UNION ALL " + select +
+             " AND attr1_multivalued";
+    case Access::kAllRecords:
+      break;
+  }
+  return select;
+}
+
+std::vector<PgParam> ScanParams(const std::string& file, const Access& access,
+                                const std::optional<std::string>& end) {
+  std::vector<PgParam> params = {Text(file)};
+  if (access.kind == Access::kAllRecords) return params;
+  params.push_back(Bytes(access.key));
+  if (access.prefix && end) params.push_back(Bytes(*end));
+  return params;
+}
+
+}  // namespace
+
+struct PgDatabase::Impl : public RecordSource {
+  Impl(const std::string& url, const std::string& schema) : connection(url, schema) {}
+
+  // Runs change as one transaction holding the writer lock (a savepoint inside a transaction
+  // already open).
+  void Write(const std::function<void()>& change) {
+    std::lock_guard lock(mutex);
+    bool outermost = !connection.InTransaction();
+    connection.Begin();
+    try {
+      if (outermost) connection.Run(kWriterLock);
+      change();
+    } catch (...) {
+      connection.End(false);
+      throw;
+    }
+    connection.End(true);
+  }
+
+  // A name that is not UTF-8 cannot be a file's: the embedded store says so too.
+  bool HasFile(const std::string& file) override {
+    if (!IsUtf8(file)) return false;
+    std::lock_guard lock(mutex);
+    return connection.Run("SELECT 1 FROM files WHERE name = $1", {Text(file)}).Rows() > 0;
+  }
+
+  void RequireFile(const std::string& file) {
+    if (!HasFile(file)) NoSuchFile(file);
+  }
+
+  void Scan(const std::string& file, const Access& access, const Visitor& visit) override {
+    std::lock_guard lock(mutex);
+    std::optional<std::string> end = access.prefix ? PrefixEnd(access.key) : std::nullopt;
+    PgResult rows = connection.Run(ScanStatement(access), ScanParams(file, access, end));
+    for (int row = 0; row < rows.Rows(); ++row) visit(rows.Value(row, 0), rows.Value(row, 1));
+  }
+
+  std::optional<std::string> Get(const std::string& file, const std::string& id) {
+    if (!IsUtf8(file)) NoSuchFile(file);
+    std::lock_guard lock(mutex);
+    PgResult rows = connection.Run("SELECT body FROM records WHERE file = $1 AND id = $2",
+                                   {Text(file), Bytes(id)});
+    if (rows.Rows() > 0) return std::string(rows.Value(0, 0));
+    RequireFile(file);
+    return std::nullopt;
+  }
+
+  // Under the writer lock: the text stored now, which the journal keeps as the text before.
+  std::optional<std::string> Current(const std::string& file, const std::string& id) {
+    PgResult rows = connection.Run("SELECT body FROM records WHERE file = $1 AND id = $2",
+                                   {Text(file), Bytes(id)});
+    return rows.Rows() > 0 ? std::optional<std::string>(rows.Value(0, 0)) : std::nullopt;
+  }
+
+  void Journal(const std::string& file, const std::string& id,
+               const std::optional<std::string>& before, const std::optional<std::string>& after) {
+    connection.Run(
+        "INSERT INTO journal (file, id, version, operator, before, after) "
+        "SELECT $1, $2, coalesce(max(version), 0) + 1, $3, $4, $5 FROM journal "
+        "WHERE file = $1 AND id = $2",
+        {Text(file), Bytes(id), Text(operator_name), OptionalBytes(before), OptionalBytes(after)});
+  }
+
+  // Stores the record; with only_new, not when one of that id exists. True when stored.
+  bool Put(const std::string& file, const std::string& id, const std::string& text, bool only_new) {
+    CheckRecordId(id);
+    std::string_view attr1 = AttributeOf(text, 1);
+    bool multivalued = attr1.find(kValueMark) != attr1.npos;
+    bool stored = false;
+    Write([&] {
+      RequireFile(file);
+      std::optional<std::string> before = Current(file, id);
+      if (before && only_new) return;
+      connection.Run(
+          "INSERT INTO records (file, id, body, attr1, attr1_multivalued) "
+          "VALUES ($1, $2, $3, $4, $5) ON CONFLICT (file, id) DO UPDATE SET body = excluded.body, "
+          "attr1 = excluded.attr1, attr1_multivalued = excluded.attr1_multivalued",
+          {Text(file), Bytes(id), Bytes(text), Bytes(attr1), Text(multivalued ? "true" : "false")});
+      Journal(file, id, before, text);
+      stored = true;
+    });
+    return stored;
+  }
+
+  bool Delete(const std::string& file, const std::string& id) {
+    bool deleted = false;
+    Write([&] {
+      RequireFile(file);
+      std::optional<std::string> before = Current(file, id);
+      if (!before) return;
+      connection.Run("DELETE FROM records WHERE file = $1 AND id = $2", {Text(file), Bytes(id)});
+      Journal(file, id, before, std::nullopt);
+      deleted = true;
+    });
+    return deleted;
+  }
+
+  std::recursive_mutex mutex;
+  PgConnection connection;
+  std::string operator_name;
+};
+
+namespace {
+
+// An open file. Records read from it stay bound to it, so a file (and the connection behind it)
+// lives as long as any of its records.
+class PgFile : public DBAFile, public RecordSink, public std::enable_shared_from_this<PgFile> {
+ public:
+  PgFile(std::shared_ptr<PgDatabase::Impl> impl, std::string name)
+      : impl_(std::move(impl)), name_(std::move(name)) {}
+
+  const std::string& Name() const override { return name_; }
+
+  DynArrayPtr DBRead(const std::string& id) override {
+    std::optional<std::string> text = impl_->Get(name_, id);
+    if (!text) {
+      throw ComponentError(
+          kErrRecordNotFound,
+          "L'enregistrement \"" + id + "\" n'existe pas dans le fichier " + name_ + ".");
+    }
+    return Bound(*text, id);
+  }
+
+  DynArrayPtr DBRecord(const std::string& id) override {
+    return Bound(impl_->Get(name_, id).value_or(""), id);
+  }
+
+  bool DBInsert(const std::string& id, const std::string& text) override {
+    return impl_->Put(name_, id, text, true);
+  }
+
+  void WriteRecord(const std::string& id, const std::string& text) override {
+    impl_->Put(name_, id, text, false);
+  }
+
+ private:
+  DynArrayPtr Bound(const std::string& text, const std::string& id) {
+    auto record = std::make_shared<DBADynArray>(text);
+    record->Bind(shared_from_this(), id);
+    return record;
+  }
+
+  std::shared_ptr<PgDatabase::Impl> impl_;
+  std::string name_;
+};
+
+// Makes the store's tables and first files unless they are there. The lock makes a second process
+// opening the same new store wait, and only the one that made the tables adds the files.
+void OpenSchema(PgConnection& connection, OpenMode mode) {
+  const std::string& schema = connection.Schema();
+  connection.Begin();
+  try {
+    if (schema.empty()) {
+      // Without a schema of ours, the first of the connection's search path must exist.
+      if (connection.Run("SELECT current_schema()").IsNull(0, 0)) {
+        throw ComponentError(kErrStorage,
+                             "Le schéma choisi par la connexion (search_path) n'existe pas.");
+      }
+      connection.Run(kWriterLock);
+    } else {
+      connection.Run("SELECT pg_advisory_xact_lock(7410, hashtext($1))", {Text(schema)});
+    }
+    bool is_new =
+        connection.Run("SELECT (to_regclass('files') IS NULL)::text").Value(0, 0) == "true";
+    if (is_new && mode == OpenMode::kExisting) {
+      throw ComponentError(kErrStorage, "Aucune base d'enregistrements à cette adresse.");
+    }
+    if (is_new) {
+      // A plain name, checked by the connection: never text from a record or a sentence.
+      if (!schema.empty()) connection.Run("CREATE SCHEMA IF NOT EXISTS " + schema);
+      for (const char* sql : kSchema) connection.Run(sql);
+      for (const std::string& file : FirstFiles()) {
+        connection.Run("INSERT INTO files (name) VALUES ($1)", {Text(file)});
+      }
+    }
+  } catch (...) {
+    connection.End(false);
+    throw;
+  }
+  connection.End(true);
+}
+
+}  // namespace
+
+std::shared_ptr<PgDatabase> PgDatabase::Open(const std::string& url, const std::string& schema,
+                                             OpenMode mode) {
+  auto impl = std::make_shared<Impl>(url, schema);
+  OpenSchema(impl->connection, mode);
+  return std::shared_ptr<PgDatabase>(new PgDatabase(std::move(impl)));
+}
+
+PgDatabase::PgDatabase(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+PgDatabase::~PgDatabase() = default;
+
+std::shared_ptr<DBAFile> PgDatabase::DBOpen(const std::string& file) {
+  impl_->RequireFile(file);
+  return std::make_shared<PgFile>(impl_, file);
+}
+
+DynArrayPtr PgDatabase::DBQuery(const std::string& request, const std::string& options,
+                                int32_t& count) {
+  Selection selection = Select(*impl_, request);
+  count = selection.count;
+  return std::make_shared<DBADynArray>(selection.text);
+}
+
+void PgDatabase::DBTransaction(const std::function<void()>& body) {
+  impl_->Write(body);
+}
+
+void PgDatabase::SetOperator(const std::string& name) {
+  std::lock_guard lock(impl_->mutex);
+  // The journal's operator column is text: a name that is not UTF-8 keeps its ASCII letters.
+  impl_->operator_name = name;
+  if (!IsUtf8(name)) {
+    for (char& c : impl_->operator_name) c = static_cast<unsigned char>(c) < 0x80 ? c : '?';
+  }
+}
+
+void PgDatabase::PutRecord(const std::string& file, const std::string& id,
+                           const std::string& text) {
+  impl_->Put(file, id, text, false);
+}
+
+bool PgDatabase::DeleteRecord(const std::string& file, const std::string& id) {
+  return impl_->Delete(file, id);
+}
+
+std::optional<std::string> PgDatabase::GetRecord(const std::string& file, const std::string& id) {
+  return impl_->Get(file, id);
+}
+
+void PgDatabase::CreateFile(const std::string& file) {
+  CheckFileName(file);
+  impl_->Write([&] {
+    impl_->connection.Run("INSERT INTO files (name) VALUES ($1) ON CONFLICT DO NOTHING",
+                          {Text(file)});
+  });
+}
+
+std::vector<std::string> PgDatabase::Files() {
+  std::lock_guard lock(impl_->mutex);
+  PgResult rows = impl_->connection.Run("SELECT name FROM files ORDER BY name");
+  std::vector<std::string> files;
+  for (int row = 0; row < rows.Rows(); ++row) files.emplace_back(rows.Value(row, 0));
+  return files;
+}
+
+void PgDatabase::ForEachRecord(const std::string& file, const Visitor& visit) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->RequireFile(file);
+  PgResult rows = impl_->connection.Run("SELECT id, body FROM records WHERE file = $1 ORDER BY id",
+                                        {Text(file)});
+  for (int row = 0; row < rows.Rows(); ++row) visit(rows.Value(row, 0), rows.Value(row, 1));
+}
+
+std::vector<Version> PgDatabase::History(const std::string& file, const std::string& id) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->RequireFile(file);
+  PgResult rows = impl_->connection.Run(
+      "SELECT version::text, to_char(at AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS'), operator, "
+      "before, after FROM journal WHERE file = $1 AND id = $2 ORDER BY version",
+      {Text(file), Bytes(id)});
+  std::vector<Version> versions;
+  for (int row = 0; row < rows.Rows(); ++row) {
+    versions.push_back({std::stoi(std::string(rows.Value(row, 0))), std::string(rows.Value(row, 1)),
+                        std::string(rows.Value(row, 2)), rows.Optional(row, 3),
+                        rows.Optional(row, 4)});
+  }
+  return versions;
+}
+
+void PgDatabase::Restore(const std::string& file, const std::string& id, int version) {
+  impl_->Write([&] {
+    impl_->RequireFile(file);
+    PgResult rows = impl_->connection.Run(
+        "SELECT after FROM journal WHERE file = $1 AND id = $2 AND version = $3",
+        {Text(file), Bytes(id), Text(std::to_string(version))});
+    if (rows.Rows() == 0) {
+      throw ComponentError(kErrRecordNotFound, "La version " + std::to_string(version) +
+                                                   " de l'enregistrement \"" + id +
+                                                   "\" du fichier " + file + " n'existe pas.");
+    }
+    std::optional<std::string> after = rows.Optional(0, 0);
+    if (after) {
+      impl_->Put(file, id, *after, false);
+    } else {
+      impl_->Delete(file, id);
+    }
+  });
+}
+
+std::vector<std::string> PgDatabase::IntegrityProblems() {
+  std::lock_guard lock(impl_->mutex);
+  std::vector<std::string> problems;
+  PgResult rows = impl_->connection.Run(
+      "SELECT file, id, body, attr1, attr1_multivalued::text FROM records ORDER BY file, id");
+  for (int row = 0; row < rows.Rows(); ++row) {
+    std::string where = std::string(rows.Value(row, 0)) + " " + std::string(rows.Value(row, 1));
+    std::string_view attr1 = AttributeOf(rows.Value(row, 2), 1);
+    bool multivalued = attr1.find(kValueMark) != attr1.npos;
+    if (attr1 != rows.Value(row, 3) || multivalued != (rows.Value(row, 4) == "true")) {
+      problems.push_back(where +
+                         " : la copie de l'attribut 1 ne correspond pas à l'enregistrement");
+    }
+    try {
+      CheckRecordId(std::string(rows.Value(row, 1)));
+    } catch (const ComponentError& e) {
+      problems.push_back(where + " : " + e.what());
+    }
+  }
+  // The last version of a record's journal is what the record holds.
+  PgResult stale = impl_->connection.Run(
+      "SELECT j.file, j.id FROM journal j LEFT JOIN records r ON r.file = j.file AND r.id = j.id "
+      "WHERE j.version = (SELECT max(version) FROM journal k WHERE k.file = j.file AND "
+      "k.id = j.id) AND r.body IS DISTINCT FROM j.after ORDER BY j.file, j.id");
+  for (int row = 0; row < stale.Rows(); ++row) {
+    problems.push_back(std::string(stale.Value(row, 0)) + " " + std::string(stale.Value(row, 1)) +
+                       " : le journal ne se termine pas par le texte enregistré");
+  }
+  return problems;
+}
+
+void PgDatabase::DropSchema() {
+  std::lock_guard lock(impl_->mutex);
+  const std::string& schema = impl_->connection.Schema();
+  if (schema.empty()) {
+    throw ComponentError(kErrStorage, "Le schéma par défaut du serveur n'est jamais supprimé.");
+  }
+  impl_->connection.Run("DROP SCHEMA IF EXISTS " + schema + " CASCADE");
+}
+
+std::vector<std::string> PgDatabase::ExplainScan(const std::string& file, const Access& access) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->connection.Run("ANALYZE records");
+  std::optional<std::string> end = access.prefix ? PrefixEnd(access.key) : std::nullopt;
+  PgResult plan =
+      impl_->connection.Run("EXPLAIN " + ScanStatement(access), ScanParams(file, access, end));
+  std::vector<std::string> steps;
+  for (int row = 0; row < plan.Rows(); ++row) steps.emplace_back(plan.Value(row, 0));
+  return steps;
+}
+
+}  // namespace talvero::store

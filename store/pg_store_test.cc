@@ -1,0 +1,124 @@
+// What only the server store has: the server's plans, lost connections, stores in schemas.
+#include "store/pg_store.h"
+
+#include <gtest/gtest.h>
+
+#include "store/pg_connection.h"
+#include "store/test_notation.h"
+
+namespace talvero::store {
+namespace {
+
+class PgStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (ServerUrl().empty()) GTEST_SKIP() << "TALVERO_PG_URL names no server";
+    db_ = fresh_.OpenOnServer();
+  }
+
+  // Ends the store's session on the server, as a restart of the server or a cut does.
+  void CutConnection() {
+    PgConnection admin(ServerUrl(), "");
+    PgResult ended = admin.Run(
+        "SELECT pg_terminate_backend(pid)::text FROM pg_stat_activity WHERE application_name = $1",
+        {PgParam::Text("talvero:" + fresh_.Schema())});
+    ASSERT_EQ(1, ended.Rows());
+  }
+
+  FreshStore fresh_{Backend::kPostgres};
+  std::shared_ptr<PgDatabase> db_;
+};
+
+// The candidates of a sentence come from an index range; only negative conditions read the file.
+TEST_F(PgStoreTest, PrefixAndEqualityConditionsAreAnsweredFromIndexes) {
+  db_->DBTransaction([&] {
+    for (int i = 0; i < 5000; ++i) {
+      std::string id = std::to_string(1000000 + i).substr(1);
+      std::string label = (i % 500 == 7 ? "PRIME " : "LIBELLE ") + id;
+      db_->PutRecord("PLANCOMPTABLE", id, label + (i == 2500 ? Marks("]PRIME MULTIPLE") : ""));
+    }
+  });
+  auto plan = [&](const std::string& sentence) {
+    std::string text;
+    for (const std::string& step :
+         db_->ExplainScan("PLANCOMPTABLE", ChooseAccess(ParseQuery(sentence)))) {
+      text += step + "\n";
+    }
+    return text;
+  };
+  const char* indexed[][2] = {
+      {"SSELECT PLANCOMPTABLE AVEC 1 = \"PRIME]\" PAR 1", "records_by_attr1"},
+      {"SSELECT PLANCOMPTABLE AVEC 1 = \"LIBELLE 000123\"", "records_by_attr1"},
+      {"SSELECT PLANCOMPTABLE AVEC @ID = \"0123]\" PAR 1", "records_pkey"},
+      {"SSELECT PLANCOMPTABLE AVEC 0 = \"004999\" SANS 1 = \"X\"", "records_pkey"},
+  };
+  for (auto& [sentence, index] : indexed) {
+    std::string steps = plan(sentence);
+    EXPECT_NE(std::string::npos, steps.find(index)) << sentence << "\n" << steps;
+    EXPECT_EQ(std::string::npos, steps.find("Seq Scan")) << sentence << "\n" << steps;
+  }
+  EXPECT_NE(std::string::npos, plan("SSELECT PLANCOMPTABLE SANS 0 = \"000001\"").find("Seq Scan"));
+
+  int32_t count = 0;
+  db_->DBQuery(std::string("SSELECT PLANCOMPTABLE AVEC 1 = \"PRIME]\" PAR 1") + kAttrMark, "",
+               count);
+  EXPECT_EQ(11, count);
+}
+
+// A lost session: the operation that meets it fails with a readable error and writes nothing; the
+// next one reconnects. A transaction cut in the middle leaves nothing behind.
+TEST_F(PgStoreTest, ALostConnectionFailsOneOperationAndTheNextReconnects) {
+  db_->PutRecord("RUBSAISIE", "012", "AVANT");
+  CutConnection();
+  try {
+    db_->PutRecord("RUBSAISIE", "012", "PENDANT");
+    ADD_FAILURE() << "a write on a lost connection succeeded";
+  } catch (const ComponentError& e) {
+    EXPECT_EQ(kErrStorage, e.Number());
+    EXPECT_NE(std::string::npos, std::string(e.what()).find("connexion")) << e.what();
+  }
+  EXPECT_EQ("AVANT", db_->DBOpen("RUBSAISIE")->DBRead("012")->Get());
+
+  auto item = db_->DBOpen("RUBSAISIE")->DBRead("012");
+  EXPECT_EQ(kErrStorage, ErrorOf([&] {
+              db_->DBTransaction([&] {
+                db_->PutRecord("RUBSAISIE", "013", "NOUVELLE");
+                CutConnection();
+                item->Set(1, "APRES");
+                item->DBWrite();
+              });
+            }));
+  EXPECT_EQ(std::nullopt, db_->GetRecord("RUBSAISIE", "013"));
+  item->DBWrite();
+  EXPECT_EQ("APRES", db_->GetRecord("RUBSAISIE", "012").value());
+  EXPECT_EQ(2u, db_->History("RUBSAISIE", "012").size());
+}
+
+// Processes on several machines may open the same new store at once: one makes it, the others
+// wait for it and find the four files.
+TEST_F(PgStoreTest, SeveralProcessesMayCreateTheSameNewStoreAtOnce) {
+  for (int round = 0; round < 3; ++round) {
+    FreshStore store(Backend::kPostgres);
+    std::vector<int> statuses =
+        InProcesses(4, [&](int) { return store.OpenOnServer()->Files().size() == 4 ? 0 : 1; });
+    EXPECT_EQ(std::vector<int>(4, 0), statuses) << "round " << round;
+    store.OpenOnServer();  // so that the schema is dropped
+  }
+}
+
+TEST_F(PgStoreTest, StoresInSchemasAreSeparateAndAMissingOneIsNeverMadeUnasked) {
+  db_->PutRecord("RUBSAISIE", "012", "ICI");
+  FreshStore elsewhere(Backend::kPostgres);
+  EXPECT_EQ(kErrStorage, ErrorOf([&] {
+              PgDatabase::Open(ServerUrl(), elsewhere.Schema(), OpenMode::kExisting);
+            }));
+  EXPECT_EQ(std::nullopt, elsewhere.OpenOnServer()->GetRecord("RUBSAISIE", "012"));
+  EXPECT_EQ("ICI", PgDatabase::Open(ServerUrl(), fresh_.Schema(), OpenMode::kExisting)
+                       ->GetRecord("RUBSAISIE", "012")
+                       .value());
+  EXPECT_EQ(kErrStorage, ErrorOf([&] { PgDatabase::Open(ServerUrl(), "deux mots"); }));
+  EXPECT_EQ(kErrStorage, ErrorOf([&] { PgDatabase::Open("postgresql:///absente?host=/nulle"); }));
+}
+
+}  // namespace
+}  // namespace talvero::store
