@@ -31,18 +31,6 @@ class StartUpTest : public ::testing::Test {
   std::shared_ptr<outside::ConfiguredRights> rights_;
 };
 
-TEST_F(StartUpTest, StartUpEndsInSearchModeWithTheFocusOnTheCode) {
-  db_->PutRecord("COMPTEUR", "999", std::string("\xFE\xFE") + "041");
-  auto c = Start();
-  EXPECT_TRUE(c->Txt_CodRubSai.HasFocus());
-  EXPECT_EQ(screen::kPointerDefault, screen_.MousePointer());
-  EXPECT_TRUE(c->Controls().Enabled());
-  EXPECT_EQ(42, c->CodeToucheSpeciale);  // "*"
-  EXPECT_FALSE(c->Txt_MontBaseRubSai.Visible());
-  EXPECT_FALSE(c->Cmd_OK.Enabled());
-  EXPECT_TRUE(c->Cmd_Ajouter.Enabled());
-}
-
 TEST_F(StartUpTest, SettingTheRightsTwiceQueriesTheScreenEachTime) {
   Ctr_Talvero c(screen_);
   auto other = std::make_shared<outside::ConfiguredRights>();

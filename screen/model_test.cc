@@ -2,33 +2,33 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 #include "gateways/dba_error.h"
-#include "screen/screen_fixture.h"
+#include "screen/designs.h"
+#include "screen/display.h"
 
 namespace talvero::screen {
 namespace {
 
-using ModelTest = ScreenFixture;
+class ModelTest : public ::testing::Test {
+ protected:
+  ModelTest() : screen_(display_), surface_(MakeEntryScreen(screen_)) {}
+  Control& C(const char* name) { return surface_->Get(name); }
+  // Records the events of c in order: "Txt_CodRubSai.Change;...".
+  void Spy(Control& c) {
+    c.OnChange = [this, &c] { log_ += c.Name() + ".Change;"; };
+    c.OnClick = [this, &c] { log_ += c.Name() + ".Click;"; };
+    c.OnLostFocus = [this, &c] { log_ += c.Name() + ".LostFocus;"; };
+    c.OnGotFocus = [this, &c] { log_ += c.Name() + ".GotFocus;"; };
+  }
 
-TEST_F(ModelTest, AssigningTextRaisesChangeOnlyWhenTheTextChanges) {
-  Control& code = C("Txt_CodRubSai");
-  Spy(code);
-  code.SetText("012");
-  code.SetText("012");
-  code.SetText("");
-  EXPECT_EQ("Txt_CodRubSai.Change;Txt_CodRubSai.Change;", log_);
-}
-
-TEST_F(ModelTest, AssigningComboTextFollowsTheListWithoutClick) {
-  Control& base = C("Cbo_TypBaseRubSai");
-  Spy(base);
-  EXPECT_EQ(3, base.ListIndex());  // design-time text "Composante de montants"
-  base.SetText("Fixe");
-  EXPECT_EQ(1, base.ListIndex());
-  base.SetText("fixe");
-  EXPECT_EQ(-1, base.ListIndex());
-  EXPECT_EQ("Cbo_TypBaseRubSai.Change;Cbo_TypBaseRubSai.Change;", log_);
-}
+  HeadlessDisplay display_;
+  Screen screen_;
+  std::unique_ptr<Surface> surface_;
+  std::string log_;
+};
 
 TEST_F(ModelTest, AssigningListIndexSetsTextAndRaisesClickNotChange) {
   Control& amount = C("Cbo_TypMontRubSai");
@@ -67,25 +67,6 @@ TEST_F(ModelTest, SettingAnOptionClearsTheOthersOfItsFrameOnly) {
   EXPECT_EQ("Opt_Excluse.Click;", log_);
 }
 
-TEST_F(ModelTest, DisablingAFrameMakesItsOptionsUnusableWithoutChangingTheirEnabled) {
-  C("Cdr_Modulation").SetEnabled(false);
-  EXPECT_TRUE(C("Opt_Incluse").Enabled());
-  EXPECT_FALSE(C("Opt_Incluse").CanTakeFocus());
-}
-
-TEST_F(ModelTest, SetFocusMovesAtOnceButQueuesTheFocusEvents) {
-  Control& code = C("Txt_CodRubSai");
-  Control& labels = C("Cbo_LibRubSai");
-  Spy(code);
-  Spy(labels);
-  code.SetFocus();
-  labels.SetFocus();
-  EXPECT_TRUE(labels.HasFocus());
-  EXPECT_EQ("", log_);
-  screen_.DoEvents();
-  EXPECT_EQ("Txt_CodRubSai.GotFocus;Txt_CodRubSai.LostFocus;Cbo_LibRubSai.GotFocus;", log_);
-}
-
 TEST_F(ModelTest, SetFocusOnAControlThatCannotTakeItDoesNothing) {
   C("Txt_CodRubSai").SetFocus();
   C("Etq_CodRubSai").SetFocus();
@@ -119,14 +100,6 @@ TEST_F(ModelTest, AnErrorEscapingAnEventIsReportedAndTheScreenGivenBack) {
             display_.Pending().front().Describe());
   EXPECT_EQ(kPointerDefault, screen_.MousePointer());
   EXPECT_TRUE(surface_->Enabled());
-}
-
-TEST_F(ModelTest, AnUnansweredQuestionIsNotSwallowedByTheEventBoundary) {
-  EXPECT_THROW(screen_.Guard([this] { screen_.MsgBox("Sûr ?", 52, "Message ORVANEL"); }),
-               UnansweredQuestion);
-  display_.QueueAnswer(kAnswerNo);
-  EXPECT_EQ(kAnswerNo, screen_.MsgBox("Sûr ?", 52, "Message ORVANEL"));
-  EXPECT_EQ(kAnswerOk, screen_.MsgBox("Info", 48, "Message ORVANEL"));
 }
 
 TEST_F(ModelTest, AModalWindowLoadsShowsAndBlocksTheEntryScreenUntilUnloaded) {
