@@ -2,33 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-
 #include "gateways/dba_error.h"
-#include "screen/designs.h"
-#include "screen/display.h"
+#include "screen/screen_fixture.h"
 
 namespace talvero::screen {
 namespace {
 
-class ModelTest : public ::testing::Test {
- protected:
-  ModelTest() : screen_(display_), surface_(MakeEntryScreen(screen_)) {}
-  Control& C(const char* name) { return surface_->Get(name); }
-  // Records the events of c in order: "Txt_CodRubSai.Change;...".
-  void Spy(Control& c) {
-    c.OnChange = [this, &c] { log_ += c.Name() + ".Change;"; };
-    c.OnClick = [this, &c] { log_ += c.Name() + ".Click;"; };
-    c.OnLostFocus = [this, &c] { log_ += c.Name() + ".LostFocus;"; };
-    c.OnGotFocus = [this, &c] { log_ += c.Name() + ".GotFocus;"; };
-  }
-
-  HeadlessDisplay display_;
-  Screen screen_;
-  std::unique_ptr<Surface> surface_;
-  std::string log_;
-};
+using ModelTest = ScreenFixture;
 
 TEST_F(ModelTest, AssigningListIndexSetsTextAndRaisesClickNotChange) {
   Control& amount = C("Cbo_TypMontRubSai");
