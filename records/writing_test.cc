@@ -27,41 +27,6 @@ void FillNewItem(testing::EntryRig& rig, const std::string& label) {
   rig.op.Focus(c.Txt_LibRubSai);
 }
 
-// The store, with every read of the counter slowed down: another process then has all the time
-// it needs to read the same counter before this one writes it back.
-class SlowCounterDatabase : public DBADatabase {
- public:
-  explicit SlowCounterDatabase(std::shared_ptr<DBADatabase> store) : store_(std::move(store)) {}
-  std::shared_ptr<DBAFile> DBOpen(const std::string& file) override {
-    return std::make_shared<SlowFile>(store_->DBOpen(file));
-  }
-  DynArrayPtr DBQuery(const std::string& request, const std::string& options,
-                      int32_t& count) override {
-    return store_->DBQuery(request, options, count);
-  }
-  void DBTransaction(const std::function<void()>& body) override { store_->DBTransaction(body); }
-
- private:
-  class SlowFile : public DBAFile {
-   public:
-    explicit SlowFile(std::shared_ptr<DBAFile> file) : file_(std::move(file)) {}
-    const std::string& Name() const override { return file_->Name(); }
-    DynArrayPtr DBRead(const std::string& id) override {
-      DynArrayPtr record = file_->DBRead(id);
-      if (Name() == "COMPTEUR") std::this_thread::sleep_for(std::chrono::milliseconds(3));
-      return record;
-    }
-    DynArrayPtr DBRecord(const std::string& id) override { return file_->DBRecord(id); }
-    bool DBInsert(const std::string& id, const std::string& text) override {
-      return file_->DBInsert(id, text);
-    }
-
-   private:
-    std::shared_ptr<DBAFile> file_;
-  };
-  std::shared_ptr<DBADatabase> store_;
-};
-
 // Each process creates items through the writer on one store file; it fails when a creation is
 // refused or leaves a message.
 void CreateAtOnce(int processes, int items_each) {
@@ -75,7 +40,13 @@ void CreateAtOnce(int processes, int items_each) {
   std::vector<int> failures = InProcesses(processes, [&](int p) {
     testing::EntryRig rig;
     rig.db = store::SqliteDatabase::Open(base.path);
-    rig.host_db = std::make_shared<SlowCounterDatabase>(rig.db);
+    // Every read of the counter slowed down: another process then has all the time it needs to
+    // read the same counter before this one writes it back.
+    auto slow = std::make_shared<testing::HookedDatabase>(rig.db);
+    slow->after_read = [](const std::string& file) {
+      if (file == "COMPTEUR") std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    };
+    rig.host_db = slow;
     Ctr_Talvero& c = rig.Init();
     int failed = 0;
     for (int k = 0; k < items_each; ++k) {
