@@ -21,20 +21,6 @@ TEST_F(ModelTest, AssigningListIndexSetsTextAndRaisesClickNotChange) {
   EXPECT_THROW(amount.SetListIndex(3), ComponentError);
 }
 
-TEST_F(ModelTest, ClearEmptiesListAndTextRaisingChangeOnlyForANonEmptyText) {
-  Control& labels = C("Cbo_LibRubSai");
-  Spy(labels);
-  labels.AddItem("A");
-  labels.Clear();
-  EXPECT_EQ("", log_);
-  labels.AddItem("A");
-  labels.SetListIndex(0);
-  labels.Clear();
-  EXPECT_EQ(0, labels.ListCount());
-  EXPECT_EQ(-1, labels.ListIndex());
-  EXPECT_EQ("Cbo_LibRubSai.Click;Cbo_LibRubSai.Change;", log_);
-}
-
 TEST_F(ModelTest, SettingAnOptionClearsTheOthersOfItsFrameOnly) {
   Spy(C("Opt_Excluse"));
   Spy(C("Opt_Incluse"));
