@@ -17,13 +17,14 @@
 
 namespace talvero::testing {
 
-// The store with hooks that make it misbehave on demand: before_query runs before every query
-// (and may throw); after_read runs after every record read, with the file's name (set it before
-// the control opens its files).
+// The store with hooks that make it misbehave on demand: before_open and before_query run before
+// every file opened and every query (and may throw); after_read runs after every record read, with
+// the file's name (set it before the control opens its files).
 class HookedDatabase : public DBADatabase {
  public:
   explicit HookedDatabase(std::shared_ptr<DBADatabase> store) : store_(std::move(store)) {}
   std::shared_ptr<DBAFile> DBOpen(const std::string& file) override {
+    if (before_open) before_open(file);
     return std::make_shared<HookedFile>(store_->DBOpen(file), after_read);
   }
   DynArrayPtr DBQuery(const std::string& request, const std::string& options,
@@ -33,6 +34,7 @@ class HookedDatabase : public DBADatabase {
   }
   void DBTransaction(const std::function<void()>& body) override { store_->DBTransaction(body); }
 
+  std::function<void(const std::string& file)> before_open;
   std::function<void()> before_query;
   std::function<void(const std::string& file)> after_read;
 
