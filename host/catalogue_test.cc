@@ -49,5 +49,14 @@ TEST(ReadCatalogue, ALineThatIsNoRecordIsRefusedWithItsNumber) {
   }
 }
 
+TEST(LoadCatalogue, StoresEveryRecordAndCreatesFilesTheStoreLacks) {
+  auto database = store::SqliteDatabase::Open(":memory:");
+  LoadCatalogue(*database, ReadCatalogue("RUBSAISIE 001 \"A\"\n"
+                                         "RUBSAISIE 001 \"B\"\n"
+                                         "SOCIETE 01 \"ORVANEL DEMO\"\n"));
+  EXPECT_EQ(database->GetRecord("RUBSAISIE", "001"), "B");
+  EXPECT_EQ(database->GetRecord("SOCIETE", "01"), "ORVANEL DEMO");
+}
+
 }  // namespace
 }  // namespace talvero::host

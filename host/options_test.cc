@@ -40,8 +40,7 @@ TEST(ReadCommandLine, ReadsEachOptionIntoTheHostOptions) {
 class StoreOptionTest : public ScratchTest {};
 
 TEST_F(StoreOptionTest, AnExistingStoreIsTakenAndAMissingOneRefused) {
-  std::string path = (scratch_ / "paie.db").string();
-  EXPECT_FALSE(ReadCommandLine({"--db", path}).options);
+  std::string path = (scratch_ / "paie.db").string();  // a missing one: in the table below
   { std::ofstream(path) << ""; }
   CommandLine taken = ReadCommandLine({"--db", path});
   ASSERT_TRUE(taken.options) << taken.error;

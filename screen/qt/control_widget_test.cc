@@ -94,7 +94,8 @@ TEST_F(WidgetTest, EachOperatorActionRaisesItsEventsOnceAndAProgrammaticChangeNo
       {"Down, then F4, Down and Return in the open list",
        [this] {
          auto* box = static_cast<QComboBox*>(W("Cbo_TypMontRubSai"));
-         QTest::keyClick(box, Qt::Key_Down);  // on to "Fixe"
+         QTest::keyClick(box, Qt::Key_Down);
+         EXPECT_EQ("Fixe", C("Cbo_TypMontRubSai").Text());
          QTest::keyClick(box, Qt::Key_F4);
          QTest::keyClick(box->view(), Qt::Key_Down);
          QTest::keyClick(box->view(), Qt::Key_Return);
