@@ -22,9 +22,6 @@ class RoundTripTest : public host::ScratchTest {};
 
 TEST_F(RoundTripTest, RegisterCreateReleaseUnregister) {
   std::string why;
-  Instance before;
-  ASSERT_EQ(CreateInstance(kControlClassId, nullptr, before, &why), kClassNotRegistered);
-
   ASSERT_EQ(RegisterLibrary(TALVERO_CONTROL_LIBRARY, &why), kOk) << why;
   std::filesystem::path entry_file =
       scratch_ / "config/talvero/classes" / (std::string(kControlClassId) + ".class");

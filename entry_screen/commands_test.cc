@@ -5,34 +5,22 @@
 
 #include "entry_screen/entry_rig.h"
 #include "gateways/tools.h"
+#include "outside/help_object.h"
 
 namespace talvero {
 namespace {
 
-class RecordingHelp : public AideEnLigne {
- public:
-  void AfficherAide(const std::string& page, const std::string& mode, const std::string& title,
-                    const std::string& extra) override {
-    calls += "show " + page + " " + mode + " " + title + " [" + extra + "];";
-  }
-  void DefinirClient(std::shared_ptr<DBAClient> client) override {
-    calls += client ? "client;" : "no client;";
-  }
-  void DefinirBase(std::shared_ptr<DBADatabase> base) override {
-    calls += base ? "base;" : "no base;";
-  }
-  std::string calls;
-};
-
 TEST(CommandsTest, HelpIsGivenTheClientAndTheBaseBeforeThePage) {
   testing::EntryRig rig;
   Ctr_Talvero& c = rig.Init();
-  auto help = std::make_shared<RecordingHelp>();
+  auto help = std::make_shared<outside::HelpObject>();
   InstallAide(help);
   c.Mnu_Sommaire_Click();
   InstallAide(nullptr);
-  EXPECT_EQ("client;base;show RubriqueSaisie.htm P Les Rubriques de Saisie - Consultation [];",
-            help->calls);
+  EXPECT_EQ(
+      "DefinirClient(object)\nDefinirBase(object)\nAfficherAide(\"RubriqueSaisie.htm\", \"P\", "
+      "\"Les Rubriques de Saisie - Consultation\", \"\")",
+      help->Journal());
 }
 
 // Without accounting the account fields cannot be typed into, but a half-filled pair left by the

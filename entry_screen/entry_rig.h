@@ -3,6 +3,7 @@
 // with full rights and the library's own tools object. Records are written in the scenario
 // notation ("^" between attributes, "]" between values); what the operator saw is read back as
 // one line per event.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,50 @@
 #include "store/sqlite_store.h"
 
 namespace talvero::testing {
+
+// The store with hooks that make it misbehave on demand: before_open and before_query run before
+// every file opened and every query (and may throw); after_read runs after every record read, with
+// the file's name (set it before the control opens its files).
+class HookedDatabase : public DBADatabase {
+ public:
+  explicit HookedDatabase(std::shared_ptr<DBADatabase> store) : store_(std::move(store)) {}
+  std::shared_ptr<DBAFile> DBOpen(const std::string& file) override {
+    if (before_open) before_open(file);
+    return std::make_shared<HookedFile>(store_->DBOpen(file), after_read);
+  }
+  DynArrayPtr DBQuery(const std::string& request, const std::string& options,
+                      int32_t& count) override {
+    if (before_query) before_query();
+    return store_->DBQuery(request, options, count);
+  }
+  void DBTransaction(const std::function<void()>& body) override { store_->DBTransaction(body); }
+
+  std::function<void(const std::string& file)> before_open;
+  std::function<void()> before_query;
+  std::function<void(const std::string& file)> after_read;
+
+ private:
+  class HookedFile : public DBAFile {
+   public:
+    HookedFile(std::shared_ptr<DBAFile> file, std::function<void(const std::string&)> after_read)
+        : file_(std::move(file)), after_read_(std::move(after_read)) {}
+    const std::string& Name() const override { return file_->Name(); }
+    DynArrayPtr DBRead(const std::string& id) override {
+      DynArrayPtr record = file_->DBRead(id);
+      if (after_read_) after_read_(Name());
+      return record;
+    }
+    DynArrayPtr DBRecord(const std::string& id) override { return file_->DBRecord(id); }
+    bool DBInsert(const std::string& id, const std::string& text) override {
+      return file_->DBInsert(id, text);
+    }
+
+   private:
+    std::shared_ptr<DBAFile> file_;
+    std::function<void(const std::string&)> after_read_;
+  };
+  std::shared_ptr<DBADatabase> store_;
+};
 
 class EntryRig {
  public:

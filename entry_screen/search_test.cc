@@ -9,25 +9,6 @@
 namespace talvero {
 namespace {
 
-// The store, with queries that fail on demand.
-class FlakyDatabase : public DBADatabase {
- public:
-  explicit FlakyDatabase(std::shared_ptr<DBADatabase> store) : store_(std::move(store)) {}
-  std::shared_ptr<DBAFile> DBOpen(const std::string& file) override { return store_->DBOpen(file); }
-  DynArrayPtr DBQuery(const std::string& request, const std::string& options,
-                      int32_t& count) override {
-    ++queries;
-    if (fail) throw ComponentError(kErrStorage, "base indisponible");
-    return store_->DBQuery(request, options, count);
-  }
-  void DBTransaction(const std::function<void()>& body) override { store_->DBTransaction(body); }
-  bool fail = false;
-  int queries = 0;
-
- private:
-  std::shared_ptr<DBADatabase> store_;
-};
-
 class SearchTest : public ::testing::Test {
  protected:
   SearchTest() {
@@ -35,9 +16,13 @@ class SearchTest : public ::testing::Test {
     rig.Put("RUBSAISIE", "014", "PRIME D'ANCIENNETE^5^^0^+^1^4500^3^^1^12050^^^^^0^^^0^0^0^0^0^0");
     rig.Put("RUBSAISIE", "022", "PRIME DE PANIER^6^^0^+^4^^3^^1^715^^^^^0^^1^0^0^0^0^0^0");
   }
+  // The control started on a store whose queries fail once fail is set.
   Ctr_Talvero& InitFlaky() {
     Ctr_Talvero& c = rig.Init();
-    flaky = std::make_shared<FlakyDatabase>(rig.db);
+    auto flaky = std::make_shared<testing::HookedDatabase>(rig.db);
+    flaky->before_query = [this] {
+      if (fail) throw ComponentError(kErrStorage, "base indisponible");
+    };
     c.TheDatabase(flaky);
     return c;
   }
@@ -48,7 +33,7 @@ class SearchTest : public ::testing::Test {
   }
 
   testing::EntryRig rig;
-  std::shared_ptr<FlakyDatabase> flaky;
+  bool fail = false;
 };
 
 TEST_F(SearchTest, AFailedFetchLeavesTheListAndTheComboAsTheyWere) {
@@ -57,7 +42,7 @@ TEST_F(SearchTest, AFailedFetchLeavesTheListAndTheComboAsTheyWere) {
   const std::string items = Items(c.Cbo_LibRubSai);
   EXPECT_EQ("[PRIME D'ANCIENNETE][PRIME DE PANIER         SUPPRIME][SALAIRE DE BASE]", items);
 
-  flaky->fail = true;
+  fail = true;
   EXPECT_THROW(c.Remplir_RubSaisie(), ComponentError);
   EXPECT_EQ(before, c.ListeRubriques);
   EXPECT_EQ(items, Items(c.Cbo_LibRubSai));

@@ -26,13 +26,11 @@ TEST(ReadCommandLine, ReadsEachOptionIntoTheHostOptions) {
   EXPECT_EQ(all.options->special_key, "é");
   EXPECT_EQ(all.options->clsid, kControlClassId);
 
-  CommandLine other = ReadCommandLine({"--clsid", "{00000000-1111-2222-3333-444444444444}"});
+  CommandLine other = ReadCommandLine({"--clsid", "{1cb349e0-9d58-4639-b684-331c3e66397f}"});
   ASSERT_TRUE(other.options) << other.error;
-  EXPECT_EQ(other.options->clsid, "{00000000-1111-2222-3333-444444444444}");
-}
+  EXPECT_EQ(other.options->clsid, "{1cb349e0-9d58-4639-b684-331c3e66397f}");
 
-TEST(ReadCommandLine, HelpGoesToStandardOutputWithStatusZero) {
-  CommandLine help = ReadCommandLine({"--help"});
+  CommandLine help = ReadCommandLine({"--help"});  // on standard output, with status 0
   EXPECT_FALSE(help.options);
   EXPECT_EQ(help.exit_status, 0);
   EXPECT_NE(help.output.find("--special-key"), std::string::npos);
@@ -42,8 +40,7 @@ TEST(ReadCommandLine, HelpGoesToStandardOutputWithStatusZero) {
 class StoreOptionTest : public ScratchTest {};
 
 TEST_F(StoreOptionTest, AnExistingStoreIsTakenAndAMissingOneRefused) {
-  std::string path = (scratch_ / "paie.db").string();
-  EXPECT_FALSE(ReadCommandLine({"--db", path}).options);
+  std::string path = (scratch_ / "paie.db").string();  // a missing one: in the table below
   { std::ofstream(path) << ""; }
   CommandLine taken = ReadCommandLine({"--db", path});
   ASSERT_TRUE(taken.options) << taken.error;
@@ -71,7 +68,9 @@ TEST(ReadCommandLine, BadCommandLinesGiveTheProblemAndTheUsageWithStatusTwo) {
       {{"--special-key", "7"}, "digit"},
       {{"--special-key", ""}, "one character"},
       {{"--db", "/nowhere/paie.db"}, "no store at /nowhere/paie.db"},
-      {{"--clsid", "talvero"}, "not a class id"},
+      {{"--clsid", "1CB349E0-9D58-4639-B684-331C3E66397F"}, "not a class id"},
+      {{"--clsid", "{1CB349E0-9D58-4639-B684-331C3E66397G}"}, "not a class id"},
+      {{"--clsid", "{1CB349E09D58-4639-B684-331C3E66397F-}"}, "not a class id"},
       {{"--verbose"}, "--verbose"},
       {{"--catalogue", "/nowhere/paie.txt", "--db", "paie.db"}, "/nowhere/paie.txt"},
       {{"paie.db"}, "paie.db"},
@@ -84,14 +83,6 @@ TEST(ReadCommandLine, BadCommandLinesGiveTheProblemAndTheUsageWithStatusTwo) {
     EXPECT_NE(line.error.find(c.problem), std::string::npos) << shown << ": " << line.error;
     EXPECT_NE(line.error.find("--special-key"), std::string::npos) << "usage after " << shown;
   }
-}
-
-TEST(IsClassId, AcceptsOnlyTheBracedGuidShape) {
-  EXPECT_TRUE(IsClassId(kControlClassId));
-  EXPECT_TRUE(IsClassId("{1cb349e0-9d58-4639-b684-331c3e66397f}"));
-  EXPECT_FALSE(IsClassId("1CB349E0-9D58-4639-B684-331C3E66397F"));
-  EXPECT_FALSE(IsClassId("{1CB349E0-9D58-4639-B684-331C3E66397G}"));
-  EXPECT_FALSE(IsClassId("{1CB349E09D58-4639-B684-331C3E66397F-}"));
 }
 
 }  // namespace

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "screen/display.h"
-#include "screen/model.h"
+#include "screen/screen_fixture.h"
 
 namespace talvero::outside {
 namespace {
 
-class ToolsObjectTest : public ::testing::Test {
+class ToolsObjectTest : public screen::ScreenFixture {
  protected:
   // The key as the filter leaves it, typed into a field holding text.
   int Filtered(const std::string& text, int key) {
@@ -18,10 +17,7 @@ class ToolsObjectTest : public ::testing::Test {
   }
 
   ToolsObject tools_;
-  screen::HeadlessDisplay display_;
-  screen::Screen screen_{display_};
-  screen::Surface surface_{screen_, "Ctr_Talvero", false};
-  screen::Control& field_ = surface_.Add("Txt_MontBaseRubSai", screen::Kind::TextField);
+  screen::Control& field_ = C("Txt_MontBaseRubSai");
 };
 
 TEST_F(ToolsObjectTest, FilterKeepsDigitsControlKeysAndOneDecimalComma) {

@@ -10,8 +10,6 @@
 #include <vector>
 
 #include "entry_screen/entry_rig.h"
-#include "gateways/tools.h"
-#include "outside/tools_object.h"
 #include "store/test_notation.h"
 
 namespace talvero {
@@ -30,83 +28,6 @@ void FillNewItem(testing::EntryRig& rig, const std::string& label) {
   rig.op.Focus(c.Txt_LibRubSai);
 }
 
-std::string Stored(testing::EntryRig& rig, const std::string& file, const std::string& id) {
-  return rig.Record(rig.db->DBOpen(file)->DBRecord(id));
-}
-
-TEST(WritingTest, AllocationNeverUsesAnUnreadableCounterNorPassesIntoTheMakersRange) {
-  testing::EntryRig rig;
-  rig.Put("COMPTEUR", "999", "^^4A");
-  rig.Put("RUBSAISIE", "798", "PRIME^6");
-  rig.Put("RUBSAISIE", "799", "PRIME SUPPRIMEE^6^^^^^^^^^^^^^^^^1");
-  Ctr_Talvero& c = rig.Init();
-  FillNewItem(rig, "NOUVELLE PRIME");
-  rig.Log();
-  c.Ecrire_Donnees();
-  EXPECT_EQ(
-      "message 48 \"Message ORVANEL\" \"Le compteur des rubriques est illisible (fichier "
-      "COMPTEUR, enregistrement 999) : la rubrique n'est pas créée.\"\n",
-      rig.Log());
-  EXPECT_EQ("^^4A", Stored(rig, "COMPTEUR", "999"));
-  EXPECT_TRUE(c.ErreurSaisie);
-  EXPECT_EQ(1, c.ModeCreation);
-  EXPECT_EQ("NOUVELLE PRIME", c.Txt_LibRubSai.Text());
-
-  // Passing over the codes in use would reach 800: no room left, the counter as it was.
-  rig.Put("COMPTEUR", "999", "^^797");
-  c.Ecrire_Donnees();
-  EXPECT_EQ(
-      "message 48 \"Message ORVANEL\" \"Plus de place disponible pour créer une nouvelle "
-      "rubrique.\"\n",
-      rig.Log());
-  EXPECT_EQ("^^797", Stored(rig, "COMPTEUR", "999"));
-  EXPECT_EQ("PRIME^6", Stored(rig, "RUBSAISIE", "798"));
-  EXPECT_FALSE(c.ErreurSaisie);
-  EXPECT_EQ(1, c.ModeCreation);
-
-  // The last code the counter may give is 799.
-  rig.db->DeleteRecord("RUBSAISIE", "799");
-  c.Ecrire_Donnees();
-  EXPECT_EQ("", rig.Log());
-  EXPECT_EQ("^^799", Stored(rig, "COMPTEUR", "999"));
-  EXPECT_EQ("NOUVELLE PRIME^6^^0^+^4^^3^^0^^^^R^^^^^0^0^0^0^0^0", Stored(rig, "RUBSAISIE", "799"));
-}
-
-// The store, with every read of the counter slowed down: another process then has all the time
-// it needs to read the same counter before this one writes it back.
-class SlowCounterDatabase : public DBADatabase {
- public:
-  explicit SlowCounterDatabase(std::shared_ptr<DBADatabase> store) : store_(std::move(store)) {}
-  std::shared_ptr<DBAFile> DBOpen(const std::string& file) override {
-    return std::make_shared<SlowFile>(store_->DBOpen(file));
-  }
-  DynArrayPtr DBQuery(const std::string& request, const std::string& options,
-                      int32_t& count) override {
-    return store_->DBQuery(request, options, count);
-  }
-  void DBTransaction(const std::function<void()>& body) override { store_->DBTransaction(body); }
-
- private:
-  class SlowFile : public DBAFile {
-   public:
-    explicit SlowFile(std::shared_ptr<DBAFile> file) : file_(std::move(file)) {}
-    const std::string& Name() const override { return file_->Name(); }
-    DynArrayPtr DBRead(const std::string& id) override {
-      DynArrayPtr record = file_->DBRead(id);
-      if (Name() == "COMPTEUR") std::this_thread::sleep_for(std::chrono::milliseconds(3));
-      return record;
-    }
-    DynArrayPtr DBRecord(const std::string& id) override { return file_->DBRecord(id); }
-    bool DBInsert(const std::string& id, const std::string& text) override {
-      return file_->DBInsert(id, text);
-    }
-
-   private:
-    std::shared_ptr<DBAFile> file_;
-  };
-  std::shared_ptr<DBADatabase> store_;
-};
-
 // Each process creates items through the writer on one store; it fails when a creation is refused
 // or leaves a message.
 void CreateAtOnce(Backend backend, int processes, int items_each) {
@@ -119,7 +40,13 @@ void CreateAtOnce(Backend backend, int processes, int items_each) {
   }
   std::vector<int> failures = InProcesses(processes, [&](int p) {
     testing::EntryRig rig;
-    rig.host_db = std::make_shared<SlowCounterDatabase>(base.Open());
+    // Every read of the counter slowed down: another process then has all the time it needs to
+    // read the same counter before this one writes it back.
+    auto slow = std::make_shared<testing::HookedDatabase>(base.Open());
+    slow->after_read = [](const std::string& file) {
+      if (file == "COMPTEUR") std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    };
+    rig.host_db = slow;
     Ctr_Talvero& c = rig.Init();
     int failed = 0;
     for (int k = 0; k < items_each; ++k) {
@@ -161,44 +88,6 @@ TEST(WritingTest, ProcessesCreatingAtOnceNeverShareACodeNorReplaceAnItem) {
     CreateAtOnce(backend, 4, 6);
     for (int round = 0; at_length && round < 5; ++round) CreateAtOnce(backend, 4, 40);
   }
-}
-
-TEST(WritingTest, ReservedItemChangesBeyondTheAccountsNeedAMakerUser) {
-  testing::EntryRig rig;
-  rig.Put("COMPTEUR", "999", "^^041^^^^^^^^^^^^4");  // accounting in use
-  rig.Put("RUBSAISIE", "850", "INDEMNITE^6^^0^+^4^^3^^1^1000^421^431^R^^0^^^0^0^0^0^0^0");
-  auto tools = std::make_shared<outside::ToolsObject>();
-  InstallOutils(tools);
-  Ctr_Talvero& c = rig.Init();
-  ASSERT_TRUE(c.ComptesActifs);
-  auto open_850 = [&] {
-    rig.op.Focus(c.Txt_CodRubSai);
-    rig.op.Type("850");
-    rig.op.Focus(c.Txt_LibRubSai);
-  };
-
-  open_850();
-  c.Txt_DebitRubSai.SetText("422");
-  c.Ecrire_Donnees();
-  EXPECT_FALSE(c.ErreurSaisie);
-  EXPECT_EQ("INDEMNITE^6^^0^+^4^^3^^1^1000^422^431^R^^0^^^0^0^0^0^0^0",
-            Stored(rig, "RUBSAISIE", "850"));
-
-  open_850();
-  c.Cac_RubNuit.SetValue(1);
-  rig.Log();
-  c.Ecrire_Donnees();
-  EXPECT_EQ("message 48 \"Message ORVANEL\" \"Vous ne pouvez pas modifier cette rubrique.\"\n",
-            rig.Log());
-  EXPECT_TRUE(c.ErreurSaisie);
-  EXPECT_EQ("0", c.EnrRubSaisie->Get(23));  // the buffer still holds the item as loaded
-  EXPECT_EQ("850", c.Txt_CodRubSai.Text());
-
-  tools->SetMaker(true);
-  c.Ecrire_Donnees();
-  EXPECT_FALSE(c.ErreurSaisie);
-  EXPECT_EQ("1", rig.db->DBOpen("RUBSAISIE")->DBRecord("850")->Get(23));
-  InstallOutils(nullptr);
 }
 
 }  // namespace

@@ -10,26 +10,6 @@ namespace {
 
 using ModelTest = ScreenFixture;
 
-TEST_F(ModelTest, AssigningTextRaisesChangeOnlyWhenTheTextChanges) {
-  Control& code = C("Txt_CodRubSai");
-  Spy(code);
-  code.SetText("012");
-  code.SetText("012");
-  code.SetText("");
-  EXPECT_EQ("Txt_CodRubSai.Change;Txt_CodRubSai.Change;", log_);
-}
-
-TEST_F(ModelTest, AssigningComboTextFollowsTheListWithoutClick) {
-  Control& base = C("Cbo_TypBaseRubSai");
-  Spy(base);
-  EXPECT_EQ(3, base.ListIndex());  // design-time text "Composante de montants"
-  base.SetText("Fixe");
-  EXPECT_EQ(1, base.ListIndex());
-  base.SetText("fixe");
-  EXPECT_EQ(-1, base.ListIndex());
-  EXPECT_EQ("Cbo_TypBaseRubSai.Change;Cbo_TypBaseRubSai.Change;", log_);
-}
-
 TEST_F(ModelTest, AssigningListIndexSetsTextAndRaisesClickNotChange) {
   Control& amount = C("Cbo_TypMontRubSai");
   Spy(amount);
@@ -39,20 +19,6 @@ TEST_F(ModelTest, AssigningListIndexSetsTextAndRaisesClickNotChange) {
   EXPECT_EQ("", amount.Text());
   EXPECT_EQ("Cbo_TypMontRubSai.Click;Cbo_TypMontRubSai.Click;", log_);
   EXPECT_THROW(amount.SetListIndex(3), ComponentError);
-}
-
-TEST_F(ModelTest, ClearEmptiesListAndTextRaisingChangeOnlyForANonEmptyText) {
-  Control& labels = C("Cbo_LibRubSai");
-  Spy(labels);
-  labels.AddItem("A");
-  labels.Clear();
-  EXPECT_EQ("", log_);
-  labels.AddItem("A");
-  labels.SetListIndex(0);
-  labels.Clear();
-  EXPECT_EQ(0, labels.ListCount());
-  EXPECT_EQ(-1, labels.ListIndex());
-  EXPECT_EQ("Cbo_LibRubSai.Click;Cbo_LibRubSai.Change;", log_);
 }
 
 TEST_F(ModelTest, SettingAnOptionClearsTheOthersOfItsFrameOnly) {
@@ -65,25 +31,6 @@ TEST_F(ModelTest, SettingAnOptionClearsTheOthersOfItsFrameOnly) {
   EXPECT_EQ(1, C("Opt_AjoutRubSai").Value());
   C("Opt_Excluse").SetValue(1);  // already true: no second Click
   EXPECT_EQ("Opt_Excluse.Click;", log_);
-}
-
-TEST_F(ModelTest, DisablingAFrameMakesItsOptionsUnusableWithoutChangingTheirEnabled) {
-  C("Cdr_Modulation").SetEnabled(false);
-  EXPECT_TRUE(C("Opt_Incluse").Enabled());
-  EXPECT_FALSE(C("Opt_Incluse").CanTakeFocus());
-}
-
-TEST_F(ModelTest, SetFocusMovesAtOnceButQueuesTheFocusEvents) {
-  Control& code = C("Txt_CodRubSai");
-  Control& labels = C("Cbo_LibRubSai");
-  Spy(code);
-  Spy(labels);
-  code.SetFocus();
-  labels.SetFocus();
-  EXPECT_TRUE(labels.HasFocus());
-  EXPECT_EQ("", log_);
-  screen_.DoEvents();
-  EXPECT_EQ("Txt_CodRubSai.GotFocus;Txt_CodRubSai.LostFocus;Cbo_LibRubSai.GotFocus;", log_);
 }
 
 TEST_F(ModelTest, SetFocusOnAControlThatCannotTakeItDoesNothing) {
@@ -119,14 +66,6 @@ TEST_F(ModelTest, AnErrorEscapingAnEventIsReportedAndTheScreenGivenBack) {
             display_.Pending().front().Describe());
   EXPECT_EQ(kPointerDefault, screen_.MousePointer());
   EXPECT_TRUE(surface_->Enabled());
-}
-
-TEST_F(ModelTest, AnUnansweredQuestionIsNotSwallowedByTheEventBoundary) {
-  EXPECT_THROW(screen_.Guard([this] { screen_.MsgBox("Sûr ?", 52, "Message ORVANEL"); }),
-               UnansweredQuestion);
-  display_.QueueAnswer(kAnswerNo);
-  EXPECT_EQ(kAnswerNo, screen_.MsgBox("Sûr ?", 52, "Message ORVANEL"));
-  EXPECT_EQ(kAnswerOk, screen_.MsgBox("Info", 48, "Message ORVANEL"));
 }
 
 TEST_F(ModelTest, AModalWindowLoadsShowsAndBlocksTheEntryScreenUntilUnloaded) {

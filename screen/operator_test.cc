@@ -9,25 +9,6 @@ namespace {
 
 using OperatorTest = ScreenFixture;
 
-TEST_F(OperatorTest, TypingRaisesKeyPressThenAddsTheCharacterUnlessSwallowed) {
-  Control& code = C("Txt_CodRubSai");
-  code.OnKeyPress = [](int& k) {
-    if (k < '0' || k > '9') k = 0;
-  };
-  op_.Focus(code);
-  op_.Type("1a2é");
-  EXPECT_EQ("12", code.Text());
-}
-
-TEST_F(OperatorTest, BackspaceRemovesTheLastCharacterAndEnterAddsNothing) {
-  Control& label = C("Txt_LibRubSai");
-  op_.Focus(label);
-  op_.Type("été");
-  op_.Key(kKeyEnter);
-  op_.Key(kKeyBackspace);
-  EXPECT_EQ("ét", label.Text());
-}
-
 TEST_F(OperatorTest, AKeyAtTheCaretEditsInsideTheTextAfterKeyPress) {
   struct Case {
     const char* name;
@@ -84,90 +65,8 @@ TEST_F(OperatorTest, BackTabMovesToThePreviousControlThatCanTakeTheFocus) {
   EXPECT_TRUE(C("Cac_RubNePasFacturer").HasFocus());
 }
 
-TEST_F(OperatorTest, PasteRaisesOneChangeAndNoKeyPress) {
-  Control& label = C("Txt_LibRubSai");
-  int keys = 0;
-  label.OnKeyPress = [&](int&) { ++keys; };
-  Spy(label);
-  op_.Focus(label);
-  log_.clear();
-  op_.Paste("PRIME");
-  EXPECT_EQ(0, keys);
-  EXPECT_EQ("Txt_LibRubSai.Change;", log_);
-}
-
-TEST_F(OperatorTest, AnOperatorFocusMoveRaisesLostFocusThenGotFocusAtOnce) {
-  Spy(C("Txt_CodRubSai"));
-  Spy(C("Cbo_LibRubSai"));
-  op_.Focus(C("Txt_CodRubSai"));
-  op_.Focus(C("Cbo_LibRubSai"));
-  op_.Focus(C("Cbo_LibRubSai"));
-  EXPECT_EQ("Txt_CodRubSai.GotFocus;Txt_CodRubSai.LostFocus;Cbo_LibRubSai.GotFocus;", log_);
-  EXPECT_THROW(op_.Focus(C("Etq_CodRubSai")), OperatorError);
-}
-
-TEST_F(OperatorTest, PickingMovesTheFocusFirstThenRaisesClickWithoutChange) {
-  Spy(C("Txt_CodRubSai"));
-  Spy(C("Cbo_TypBaseRubSai"));
-  op_.Focus(C("Txt_CodRubSai"));
-  log_.clear();
-  op_.Pick(C("Cbo_TypBaseRubSai"), "Fixe");
-  EXPECT_EQ("Txt_CodRubSai.LostFocus;Cbo_TypBaseRubSai.GotFocus;Cbo_TypBaseRubSai.Click;", log_);
-  EXPECT_EQ("Fixe", C("Cbo_TypBaseRubSai").Text());
-  EXPECT_THROW(op_.Pick(C("Cbo_TypBaseRubSai"), "fixe"), OperatorError);
-}
-
-TEST_F(OperatorTest, AClickIsSwallowedWhenLostFocusSendsTheFocusElsewhere) {
-  int clicks = 0;
-  C("Cmd_OK").OnClick = [&] { ++clicks; };
-  op_.Focus(C("Txt_CodRubSai"));
-  C("Txt_CodRubSai").OnLostFocus = [this] { C("Txt_LibRubSai").SetFocus(); };
-  op_.Click(C("Cmd_OK"));
-  EXPECT_EQ(0, clicks);
-  EXPECT_TRUE(C("Txt_LibRubSai").HasFocus());
-}
-
-TEST_F(OperatorTest, AClickRunsOnceWhenTheButtonKeepsTheFocus) {
-  Control& ok = C("Cmd_OK");
-  int clicks = 0;
-  ok.OnClick = [&] { ++clicks; };
-  op_.Click(ok);
-  EXPECT_EQ(1, clicks);
-  ok.SetEnabled(false);
-  op_.Click(ok);
-  EXPECT_EQ(1, clicks);
-}
-
-TEST_F(OperatorTest, TabMovesToTheNextControlThatCanTakeTheFocus) {
-  C("Cbo_LibRubSai").SetEnabled(false);
-  op_.Focus(C("Txt_CodRubSai"));
-  op_.Tab();
-  EXPECT_TRUE(C("Cbo_ChpAppliRubSai").HasFocus());
-}
-
-TEST_F(OperatorTest, SelectingRowsRaisesNoEvent) {
-  Control& list = C("Cbo_DebitRubSai");
-  list.AddItem("A");
-  list.AddItem("B");
-  Spy(list);
-  op_.Select(list, {0, 1});
-  EXPECT_TRUE(list.Selected(0));
-  EXPECT_EQ(1, list.ListIndex());
-  EXPECT_EQ("", log_);
-}
-
-TEST_F(OperatorTest, AnErrorInAHandlerIsReportedAndTheNextActionStillWorks) {
-  Control& code = C("Txt_CodRubSai");
-  code.OnChange = [] { throw std::runtime_error("boom"); };
-  op_.Focus(code);
-  op_.Type("1");
-  ASSERT_EQ(1u, display_.Pending().size());
-  EXPECT_EQ(LoggedEvent::Kind::Error, display_.Pending().front().kind);
-  code.OnChange = nullptr;
-  op_.Type("2");
-  EXPECT_EQ("12", code.Text());
-}
-
+// Keys are characters, not bytes: what the operator types is decoded, and Backspace takes the
+// whole last character away.
 TEST(Utf8Test, DecodesEncodesAndDropsWholeCharacters) {
   auto codes = DecodeUtf8("aé€");
   ASSERT_EQ(3u, codes.size());

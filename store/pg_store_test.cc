@@ -94,18 +94,6 @@ TEST_F(PgStoreTest, ALostConnectionFailsOneOperationAndTheNextReconnects) {
   EXPECT_EQ(2u, db_->History("RUBSAISIE", "012").size());
 }
 
-// Processes on several machines may open the same new store at once: one makes it, the others
-// wait for it and find the four files.
-TEST_F(PgStoreTest, SeveralProcessesMayCreateTheSameNewStoreAtOnce) {
-  for (int round = 0; round < 3; ++round) {
-    FreshStore store(Backend::kPostgres);
-    std::vector<int> statuses =
-        InProcesses(4, [&](int) { return store.OpenOnServer()->Files().size() == 4 ? 0 : 1; });
-    EXPECT_EQ(std::vector<int>(4, 0), statuses) << "round " << round;
-    store.OpenOnServer();  // so that the schema is dropped
-  }
-}
-
 TEST_F(PgStoreTest, StoresInSchemasAreSeparateAndAMissingOneIsNeverMadeUnasked) {
   db_->PutRecord("RUBSAISIE", "012", "ICI");
   FreshStore elsewhere(Backend::kPostgres);

@@ -13,24 +13,11 @@ namespace {
 
 const std::vector<std::string> kFiles = {"RUBSAISIE", "PLANCOMPTABLE"};
 
-TEST(RecordTableTest, StoresRecordsOfKnownFilesOnly) {
-  RecordTable table(":memory:", kFiles);
-  table.Put("RUBSAISIE", "003", Marks("SALAIRE^1"));
-  table.Put("RUBSAISIE", "003", Marks("SALAIRE DE BASE^1]2"));
-  table.Put("RUBSAISIE", "004", "");
-  EXPECT_EQ("SALAIRE DE BASE^1]2", Readable(table.Get("RUBSAISIE", "003").value()));
-  EXPECT_EQ("", table.Get("RUBSAISIE", "004").value());
-  EXPECT_EQ(std::nullopt, table.Get("PLANCOMPTABLE", "003"));
-  EXPECT_TRUE(table.Delete("RUBSAISIE", "003"));
-  EXPECT_FALSE(table.Delete("RUBSAISIE", "003"));
-  EXPECT_EQ(std::nullopt, table.Get("RUBSAISIE", "003"));
-
-  EXPECT_EQ(kErrNoSuchFile, ErrorOf([&] { table.Put("AUTRE", "1", "A"); }));
-  EXPECT_EQ(kErrStorage, ErrorOf([&] { table.Put("RUBSAISIE", Marks("1]2"), "A"); }));
-  EXPECT_EQ(kErrStorage, ErrorOf([&] { table.CreateFile("DEUX MOTS"); }));
+// Reading, writing, deleting and the refusals are the store contract; a table in a folder that
+// does not exist cannot even be opened.
+TEST(RecordTableTest, ATableInAMissingFolderCannotBeOpened) {
   EXPECT_EQ(kErrStorage, ErrorOf([&] { RecordTable("/absent/dossier/base.db", kFiles); }));
 }
-
 // Prefixes compare bytes, 0xFF included; a multivalued attribute 1 is a candidate of every range.
 TEST(RecordTableTest, RangeScans) {
   RecordTable table(":memory:", kFiles);

@@ -208,6 +208,19 @@ TEST_P(StoreContractTest, ConcurrentCounterAllocationsNeverInterleave) {
   EXPECT_EQ(2u * kEach + 1, db_->History("COMPTEUR", "999").size());
 }
 
+// Several processes, on several machines for a server, may open the same new store at once: one
+// makes it, the others wait for it and find the four files.
+TEST_P(StoreContractTest, SeveralProcessesMayCreateTheSameNewStoreAtOnce) {
+  const int rounds = GetParam() == Backend::kSqlite ? 12 : 3;
+  for (int round = 0; round < rounds; ++round) {
+    FreshStore store(GetParam());
+    std::vector<int> statuses =
+        InProcesses(4, [&](int) { return store.Open()->Files().size() == 4 ? 0 : 1; });
+    EXPECT_EQ(std::vector<int>(4, 0), statuses) << "round " << round;
+    store.Open();  // so that a server's schema is dropped
+  }
+}
+
 TEST_P(StoreContractTest, InsertNeverReplacesARecord) {
   auto file = db_->DBOpen("RUBSAISIE");
   db_->PutRecord("RUBSAISIE", "041", "ANCIENNE");
