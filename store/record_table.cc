@@ -128,6 +128,12 @@ void RecordTable::Execute(const std::string& sql) {
   }
 }
 
+// Every write begins and ends a transaction: those statements are prepared once, like the others.
+void RecordTable::Run(const std::string& sql) {
+  Statement::Use statement(Prepared(sql));
+  statement.Step();
+}
+
 RecordTable::Statement& RecordTable::Prepared(const std::string& sql) {
   auto& slot = statements_[sql];
   if (!slot) slot = std::make_unique<Statement>(db_, sql);
@@ -219,6 +225,7 @@ bool RecordTable::HasFile(const std::string& file) {
 }
 
 void RecordTable::RequireFile(const std::string& file) {
+  if (known_files_.count(file)) return;
   Statement::Use query(Prepared("SELECT 1 FROM files WHERE name = ?1"));
   if (!query.Text(1, file).Step()) {
     throw ComponentError(kErrNoSuchFile, "Le fichier " + file + " n'existe pas.");
@@ -274,11 +281,11 @@ void RecordTable::Transaction(const std::function<void()>& body) {
   // another writer before it writes.
   const bool outermost = transaction_depth_ == 0;
   const std::string savepoint = "nested_" + std::to_string(transaction_depth_);
-  Execute(outermost ? "BEGIN IMMEDIATE" : "SAVEPOINT " + savepoint);
+  Run(outermost ? "BEGIN IMMEDIATE" : "SAVEPOINT " + savepoint);
   ++transaction_depth_;
   try {
     body();
-    Execute(outermost ? "COMMIT" : "RELEASE " + savepoint);
+    Run(outermost ? "COMMIT" : "RELEASE " + savepoint);
     --transaction_depth_;
   } catch (...) {
     --transaction_depth_;

@@ -94,6 +94,7 @@ class RecordTable {
   class Statement;
   Statement& Prepared(const std::string& sql);
   void Execute(const std::string& sql);
+  void Run(const std::string& sql);  // one statement without parameters nor rows, prepared once
   void UseWriteAheadJournal();
   void CreateSchema(const std::vector<std::string>& first_files);
   void RequireFile(const std::string& file);
