@@ -42,14 +42,16 @@ class ControlObject : public ComponentObject {
 
 void Anchor() {}
 
+// The library's registration data lives as long as the library: the host unloads it only once
+// DllCanUnloadNow says no object remains.
 const Module& TheModule() {
-  static const Module* module = new Module(
+  static const Module module(
       {{talvero::host::kControlClassId, talvero::host::kControlClassName,
         [](void* site) -> std::unique_ptr<ComponentObject> {
           return std::make_unique<ControlObject>(static_cast<talvero::screen::Screen*>(site));
         }}},
       reinterpret_cast<const void*>(&Anchor));
-  return *module;
+  return module;
 }
 
 }  // namespace

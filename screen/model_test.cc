@@ -97,6 +97,8 @@ class ObservedModelTest : public ScreenFixture {
       told_ += who + "." + std::to_string(static_cast<int>(c.what)) + ";";
     });
   }
+  // The screen outlives what the observer writes to: it stops listening first.
+  ~ObservedModelTest() override { screen_.Unsubscribe(token_); }
   static std::string Told(const std::string& who, ScreenChange::What what) {
     return who + "." + std::to_string(static_cast<int>(what)) + ";";
   }
@@ -146,9 +148,12 @@ TEST_F(ObservedModelTest, EachSetterTellsOnceAndOnlyWhenTheValueChanges) {
 TEST_F(ObservedModelTest, TheObserverSeesTheNewValueBeforeTheEventItRaises) {
   Control& label = C("Txt_LibRubSai");
   std::string order;
-  screen_.Subscribe([&](const ScreenChange&) { order += "told " + label.Text() + ";"; });
+  const int token =
+      screen_.Subscribe([&](const ScreenChange&) { order += "told " + label.Text() + ";"; });
   label.OnChange = [&] { order += "change;"; };
   label.SetText("X");
+  screen_.Unsubscribe(token);
+  label.OnChange = nullptr;
   EXPECT_EQ("told X;change;", order);
 }
 
