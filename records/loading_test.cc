@@ -63,8 +63,6 @@ TEST_F(LoadingTest, UnreadableRecordsAreRefusedBeforeAnythingChanges) {
     EXPECT_EQ("before", c->EnrRubSaisie->Get());
     EXPECT_EQ("before", c->EnrOrigine);
     EXPECT_TRUE(c->Txt_CodRubSai.Enabled());
-    EXPECT_TRUE(c->Cbo_LibRubSai.Visible());
-    EXPECT_EQ("", c->Cbo_ChpAppliRubSai.Text());
   }
 }
 
