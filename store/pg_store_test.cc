@@ -47,8 +47,8 @@ TEST_F(PgStoreTest, PrefixAndEqualityConditionsAreAnsweredFromIndexes) {
     return text;
   };
   const char* indexed[][2] = {
-      {"SSELECT PLANCOMPTABLE AVEC 1 = \"PRIME]\" PAR 1", "records_by_attr1"},
-      {"SSELECT PLANCOMPTABLE AVEC 1 = \"LIBELLE 000123\"", "records_by_attr1"},
+      {"SSELECT PLANCOMPTABLE AVEC 1 = \"PRIME]\" PAR 1", "records_by_attr1_id"},
+      {"SSELECT PLANCOMPTABLE AVEC 1 = \"LIBELLE 000123\"", "records_by_attr1_id"},
       {"SSELECT PLANCOMPTABLE AVEC @ID = \"0123]\" PAR 1", "records_pkey"},
       {"SSELECT PLANCOMPTABLE AVEC 0 = \"004999\" SANS 1 = \"X\"", "records_pkey"},
   };
