@@ -14,6 +14,11 @@ namespace talvero::store {
 
 namespace {
 
+// The index of attribute 1 ends with the id: a search by attribute 1 reads the rows it returns,
+// in the order asked, from the index alone, without fetching each record from the table.
+constexpr const char* kAttr1Index =
+    "CREATE INDEX records_by_attr1_id ON records (file, attr1_multivalued, attr1, id)";
+
 // attr1 copies attribute 1 for its index; attr1_multivalued marks the records whose attribute 1
 // holds several values, which a range on the whole text cannot answer for one value, so that
 // queries on attribute 1 always add them to the candidates.
@@ -22,7 +27,7 @@ const char* const kSchema[] = {
     "CREATE TABLE records (file text COLLATE \"C\" NOT NULL REFERENCES files (name), "
     "id bytea NOT NULL, body bytea NOT NULL, attr1 bytea NOT NULL, "
     "attr1_multivalued boolean NOT NULL, PRIMARY KEY (file, id))",
-    "CREATE INDEX records_by_attr1 ON records (file, attr1_multivalued, attr1)",
+    kAttr1Index,
     "CREATE TABLE journal (file text COLLATE \"C\" NOT NULL, id bytea NOT NULL, "
     "version integer NOT NULL, at timestamptz NOT NULL DEFAULT now(), "
     "operator text NOT NULL, before bytea, after bytea, PRIMARY KEY (file, id, version))",
@@ -31,6 +36,40 @@ const char* const kSchema[] = {
 // The writer lock of the store: one advisory lock per schema, released with the transaction.
 constexpr const char* kWriterLock =
     "SELECT pg_advisory_xact_lock(7410, hashtext(current_schema()))";
+
+// A record's write on the server: the writer lock, the text stored now, the record stored or
+// deleted (a NULL body), the journal's version with the texts before and after. In one function
+// so that a write outside a transaction is one statement, so one round trip, committed on its
+// own. The function is VOLATILE: each of its statements takes a fresh snapshot, so the text
+// before is read after the lock is held and no other writer's version can slip in between. False
+// when nothing was written (an existing id with only_new, or a deletion of a missing record).
+constexpr const char* kWriteFunction =
+    "CREATE OR REPLACE FUNCTION talvero_write_v1(p_file text, p_id bytea, p_body bytea, "
+    "p_attr1 bytea, p_multivalued boolean, p_operator text, p_only_new boolean) "
+    "RETURNS boolean LANGUAGE plpgsql VOLATILE AS $$\n"
+    "DECLARE v_before bytea; v_found boolean;\n"
+    "BEGIN\n"
+    "  PERFORM pg_advisory_xact_lock(7410, hashtext(current_schema()));\n"
+    "  SELECT body INTO v_before FROM records WHERE file = p_file AND id = p_id;\n"
+    "  v_found := FOUND;\n"
+    "  IF p_body IS NULL THEN\n"
+    "    IF NOT v_found THEN RETURN false; END IF;\n"
+    "    DELETE FROM records WHERE file = p_file AND id = p_id;\n"
+    "  ELSE\n"
+    "    IF v_found AND p_only_new THEN RETURN false; END IF;\n"
+    "    INSERT INTO records (file, id, body, attr1, attr1_multivalued) "
+    "VALUES (p_file, p_id, p_body, p_attr1, p_multivalued) ON CONFLICT (file, id) DO UPDATE "
+    "SET body = excluded.body, attr1 = excluded.attr1, "
+    "attr1_multivalued = excluded.attr1_multivalued;\n"
+    "  END IF;\n"
+    "  INSERT INTO journal (file, id, version, operator, before, after) "
+    "SELECT p_file, p_id, coalesce(max(version), 0) + 1, p_operator, v_before, p_body "
+    "FROM journal WHERE file = p_file AND id = p_id;\n"
+    "  RETURN true;\n"
+    "END $$";
+constexpr const char* kWriteFunctionSignature =
+    "talvero_write_v1(text, bytea, bytea, bytea, boolean, text, boolean)";
+constexpr const char* kWriteCall = "SELECT talvero_write_v1($1, $2, $3, $4, $5, $6, $7)::text";
 
 PgParam Bytes(std::string_view bytes) {
   return PgParam::Bytes(bytes);
@@ -179,54 +218,41 @@ struct PgDatabase::Impl : public RecordSource {
     return std::nullopt;
   }
 
-  // Under the writer lock: the text stored now, which the journal keeps as the text before.
-  std::optional<std::string> Current(const std::string& file, const std::string& id) {
-    PgResult rows = connection.Run("SELECT body FROM records WHERE file = $1 AND id = $2",
-                                   {Text(file), Bytes(id)});
-    return rows.Rows() > 0 ? std::optional<std::string>(rows.Value(0, 0)) : std::nullopt;
+  // Stores the record, or deletes it when text is absent; with only_new, not when one of that id
+  // exists. True when something was written. Outside a transaction the write is one statement,
+  // committed on its own; inside one, a savepoint keeps a failing write from spoiling the rest.
+  bool WriteRecord(const std::string& file, const std::string& id,
+                   const std::optional<std::string>& text, bool only_new) {
+    std::lock_guard lock(mutex);
+    std::string_view attr1 = text ? AttributeOf(*text, 1) : std::string_view();
+    bool multivalued = attr1.find(kValueMark) != attr1.npos;
+    std::vector<PgParam> params = {Text(file),
+                                   Bytes(id),
+                                   OptionalBytes(text),
+                                   Bytes(attr1),
+                                   Text(multivalued ? "true" : "false"),
+                                   Text(operator_name),
+                                   Text(only_new ? "true" : "false")};
+    bool written = false;
+    auto write = [&] {
+      RequireFile(file);
+      written = connection.Run(kWriteCall, params).Value(0, 0) == "true";
+    };
+    if (connection.InTransaction()) {
+      Write(write);
+    } else {
+      write();
+    }
+    return written;
   }
 
-  void Journal(const std::string& file, const std::string& id,
-               const std::optional<std::string>& before, const std::optional<std::string>& after) {
-    connection.Run(
-        "INSERT INTO journal (file, id, version, operator, before, after) "
-        "SELECT $1, $2, coalesce(max(version), 0) + 1, $3, $4, $5 FROM journal "
-        "WHERE file = $1 AND id = $2",
-        {Text(file), Bytes(id), Text(operator_name), OptionalBytes(before), OptionalBytes(after)});
-  }
-
-  // Stores the record; with only_new, not when one of that id exists. True when stored.
   bool Put(const std::string& file, const std::string& id, const std::string& text, bool only_new) {
     CheckRecordId(id);
-    std::string_view attr1 = AttributeOf(text, 1);
-    bool multivalued = attr1.find(kValueMark) != attr1.npos;
-    bool stored = false;
-    Write([&] {
-      RequireFile(file);
-      std::optional<std::string> before = Current(file, id);
-      if (before && only_new) return;
-      connection.Run(
-          "INSERT INTO records (file, id, body, attr1, attr1_multivalued) "
-          "VALUES ($1, $2, $3, $4, $5) ON CONFLICT (file, id) DO UPDATE SET body = excluded.body, "
-          "attr1 = excluded.attr1, attr1_multivalued = excluded.attr1_multivalued",
-          {Text(file), Bytes(id), Bytes(text), Bytes(attr1), Text(multivalued ? "true" : "false")});
-      Journal(file, id, before, text);
-      stored = true;
-    });
-    return stored;
+    return WriteRecord(file, id, text, only_new);
   }
 
   bool Delete(const std::string& file, const std::string& id) {
-    bool deleted = false;
-    Write([&] {
-      RequireFile(file);
-      std::optional<std::string> before = Current(file, id);
-      if (!before) return;
-      connection.Run("DELETE FROM records WHERE file = $1 AND id = $2", {Text(file), Bytes(id)});
-      Journal(file, id, before, std::nullopt);
-      deleted = true;
-    });
-    return deleted;
+    return WriteRecord(file, id, std::nullopt, false);
   }
 
   std::recursive_mutex mutex;
@@ -307,6 +333,17 @@ void OpenSchema(PgConnection& connection, OpenMode mode) {
       for (const std::string& file : FirstFiles()) {
         connection.Run("INSERT INTO files (name) VALUES ($1)", {Text(file)});
       }
+    }
+    // Stores made before the write function or the present index of attribute 1 get them when
+    // first opened.
+    PgResult missing = connection.Run(
+        "SELECT (to_regprocedure($1) IS NULL)::text, "
+        "(to_regclass('records_by_attr1_id') IS NULL)::text",
+        {Text(kWriteFunctionSignature)});
+    if (missing.Value(0, 0) == "true") connection.Run(kWriteFunction);
+    if (missing.Value(0, 1) == "true") {
+      connection.Run(kAttr1Index);
+      connection.Run("DROP INDEX IF EXISTS records_by_attr1");
     }
   } catch (...) {
     connection.End(false);

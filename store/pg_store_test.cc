@@ -47,8 +47,8 @@ TEST_F(PgStoreTest, PrefixAndEqualityConditionsAreAnsweredFromIndexes) {
     return text;
   };
   const char* indexed[][2] = {
-      {"SSELECT PLANCOMPTABLE AVEC 1 = \"PRIME]\" PAR 1", "records_by_attr1"},
-      {"SSELECT PLANCOMPTABLE AVEC 1 = \"LIBELLE 000123\"", "records_by_attr1"},
+      {"SSELECT PLANCOMPTABLE AVEC 1 = \"PRIME]\" PAR 1", "records_by_attr1_id"},
+      {"SSELECT PLANCOMPTABLE AVEC 1 = \"LIBELLE 000123\"", "records_by_attr1_id"},
       {"SSELECT PLANCOMPTABLE AVEC @ID = \"0123]\" PAR 1", "records_pkey"},
       {"SSELECT PLANCOMPTABLE AVEC 0 = \"004999\" SANS 1 = \"X\"", "records_pkey"},
   };
@@ -92,6 +92,31 @@ TEST_F(PgStoreTest, ALostConnectionFailsOneOperationAndTheNextReconnects) {
   item->DBWrite();
   EXPECT_EQ("APRES", db_->GetRecord("RUBSAISIE", "012").value());
   EXPECT_EQ(2u, db_->History("RUBSAISIE", "012").size());
+}
+
+// A store made before the write function and the index of attribute 1 ending with the id gets
+// both when opened, and keeps its records and their journal.
+TEST_F(PgStoreTest, AStoreFromBeforeTheWriteFunctionGetsItWhenOpened) {
+  db_->PutRecord("PLANCOMPTABLE", "411", "CLIENTS");
+  {
+    PgConnection admin(ServerUrl(), fresh_.Schema());
+    admin.Run("DROP FUNCTION talvero_write_v1");
+    admin.Run("DROP INDEX records_by_attr1_id");
+    admin.Run("CREATE INDEX records_by_attr1 ON records (file, attr1_multivalued, attr1)");
+  }
+  auto reopened = PgDatabase::Open(ServerUrl(), fresh_.Schema(), OpenMode::kExisting);
+  reopened->PutRecord("PLANCOMPTABLE", "411", "CLIENTS ET COMPTES RATTACHES");
+  EXPECT_TRUE(reopened->DeleteRecord("PLANCOMPTABLE", "411"));
+  std::vector<Version> versions = reopened->History("PLANCOMPTABLE", "411");
+  ASSERT_EQ(3u, versions.size());
+  EXPECT_EQ("CLIENTS", versions[1].before.value_or("(none)"));
+  EXPECT_EQ(std::nullopt, versions[2].after);
+  PgConnection admin(ServerUrl(), fresh_.Schema());
+  PgResult indexes = admin.Run(
+      "SELECT (to_regclass('records_by_attr1_id') IS NOT NULL)::text || ' ' || "
+      "(to_regclass('records_by_attr1') IS NOT NULL)::text");
+  EXPECT_EQ("true false", indexes.Value(0, 0));
+  EXPECT_TRUE(reopened->IntegrityProblems().empty());
 }
 
 TEST_F(PgStoreTest, StoresInSchemasAreSeparateAndAMissingOneIsNeverMadeUnasked) {
