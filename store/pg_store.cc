@@ -263,46 +263,20 @@ struct PgDatabase::Impl : public RecordSource {
 
 namespace {
 
-// An open file. Records read from it stay bound to it, so a file (and the connection behind it)
-// lives as long as any of its records.
-class PgFile : public DBAFile, public RecordSink, public std::enable_shared_from_this<PgFile> {
+class PgFile : public RecordFile {
  public:
   PgFile(std::shared_ptr<PgDatabase::Impl> impl, std::string name)
-      : impl_(std::move(impl)), name_(std::move(name)) {}
-
-  const std::string& Name() const override { return name_; }
-
-  DynArrayPtr DBRead(const std::string& id) override {
-    std::optional<std::string> text = impl_->Get(name_, id);
-    if (!text) {
-      throw ComponentError(
-          kErrRecordNotFound,
-          "L'enregistrement \"" + id + "\" n'existe pas dans le fichier " + name_ + ".");
-    }
-    return Bound(*text, id);
-  }
-
-  DynArrayPtr DBRecord(const std::string& id) override {
-    return Bound(impl_->Get(name_, id).value_or(""), id);
-  }
-
-  bool DBInsert(const std::string& id, const std::string& text) override {
-    return impl_->Put(name_, id, text, true);
-  }
-
-  void WriteRecord(const std::string& id, const std::string& text) override {
-    impl_->Put(name_, id, text, false);
-  }
+      : RecordFile(std::move(name)), impl_(std::move(impl)) {}
 
  private:
-  DynArrayPtr Bound(const std::string& text, const std::string& id) {
-    auto record = std::make_shared<DBADynArray>(text);
-    record->Bind(shared_from_this(), id);
-    return record;
+  std::optional<std::string> Fetch(const std::string& id) override {
+    return impl_->Get(Name(), id);
+  }
+  bool Store(const std::string& id, const std::string& text, bool only_new) override {
+    return impl_->Put(Name(), id, text, only_new);
   }
 
   std::shared_ptr<PgDatabase::Impl> impl_;
-  std::string name_;
 };
 
 // Makes the store's tables and first files unless they are there. The lock makes a second process

@@ -15,48 +15,22 @@ struct SqliteDatabase::Impl {
 
 namespace {
 
-// An open file. Records read from it stay bound to it, so a file (and the connection behind it)
-// lives as long as any of its records.
-class SqliteFile : public DBAFile,
-                   public RecordSink,
-                   public std::enable_shared_from_this<SqliteFile> {
+class SqliteFile : public RecordFile {
  public:
   SqliteFile(std::shared_ptr<SqliteDatabase::Impl> impl, std::string name)
-      : impl_(std::move(impl)), name_(std::move(name)) {}
-
-  const std::string& Name() const override { return name_; }
-
-  DynArrayPtr DBRead(const std::string& id) override {
-    std::optional<std::string> text = impl_->table.Get(name_, id);
-    if (!text) {
-      throw ComponentError(
-          kErrRecordNotFound,
-          "L'enregistrement \"" + id + "\" n'existe pas dans le fichier " + name_ + ".");
-    }
-    return Bound(*text, id);
-  }
-
-  DynArrayPtr DBRecord(const std::string& id) override {
-    return Bound(impl_->table.Get(name_, id).value_or(""), id);
-  }
-
-  bool DBInsert(const std::string& id, const std::string& text) override {
-    return impl_->table.Insert(name_, id, text);
-  }
-
-  void WriteRecord(const std::string& id, const std::string& text) override {
-    impl_->table.Put(name_, id, text);
-  }
+      : RecordFile(std::move(name)), impl_(std::move(impl)) {}
 
  private:
-  DynArrayPtr Bound(const std::string& text, const std::string& id) {
-    auto record = std::make_shared<DBADynArray>(text);
-    record->Bind(shared_from_this(), id);
-    return record;
+  std::optional<std::string> Fetch(const std::string& id) override {
+    return impl_->table.Get(Name(), id);
+  }
+  bool Store(const std::string& id, const std::string& text, bool only_new) override {
+    if (only_new) return impl_->table.Insert(Name(), id, text);
+    impl_->table.Put(Name(), id, text);
+    return true;
   }
 
   std::shared_ptr<SqliteDatabase::Impl> impl_;
-  std::string name_;
 };
 
 }  // namespace

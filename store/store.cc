@@ -7,6 +7,25 @@
 
 namespace talvero::store {
 
+DynArrayPtr RecordFile::DBRead(const std::string& id) {
+  std::optional<std::string> text = Fetch(id);
+  if (!text) {
+    throw ComponentError(kErrRecordNotFound, "L'enregistrement \"" + id +
+                                                 "\" n'existe pas dans le fichier " + name_ + ".");
+  }
+  return Bound(*text, id);
+}
+
+DynArrayPtr RecordFile::DBRecord(const std::string& id) {
+  return Bound(Fetch(id).value_or(""), id);
+}
+
+DynArrayPtr RecordFile::Bound(const std::string& text, const std::string& id) {
+  auto record = std::make_shared<DBADynArray>(text);
+  record->Bind(shared_from_this(), id);
+  return record;
+}
+
 const std::vector<std::string>& FirstFiles() {
   static const std::vector<std::string> files = {"RUBSAISIE", "COMPTEUR", "PLANCOMPTABLE",
                                                  "ASSOCIATION"};

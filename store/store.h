@@ -72,6 +72,36 @@ enum class OpenMode {
   kExisting,         // a missing store raises kErrStorage
 };
 
+// An open file of either store. Records read from it stay bound to it, so a file (and the
+// connection behind it) lives as long as any of its records. A store gives the two operations
+// below; reading, binding and the missing-record error are the same for both.
+class RecordFile : public DBAFile,
+                   public RecordSink,
+                   public std::enable_shared_from_this<RecordFile> {
+ public:
+  explicit RecordFile(std::string name) : name_(std::move(name)) {}
+
+  const std::string& Name() const override { return name_; }
+  DynArrayPtr DBRead(const std::string& id) override;
+  DynArrayPtr DBRecord(const std::string& id) override;
+  bool DBInsert(const std::string& id, const std::string& text) override {
+    return Store(id, text, /*only_new=*/true);
+  }
+  void WriteRecord(const std::string& id, const std::string& text) override {
+    Store(id, text, /*only_new=*/false);
+  }
+
+ protected:
+  // The record's whole text, or nothing when it does not exist.
+  virtual std::optional<std::string> Fetch(const std::string& id) = 0;
+  // Stores text under id; with only_new, writes nothing and answers false when the id is taken.
+  virtual bool Store(const std::string& id, const std::string& text, bool only_new) = 0;
+
+ private:
+  DynArrayPtr Bound(const std::string& text, const std::string& id);
+  std::string name_;
+};
+
 // True for a "postgresql://" or "postgres://" connection string.
 bool IsServerUrl(const std::string& path_or_url);
 
