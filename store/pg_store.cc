@@ -1,5 +1,7 @@
 #include "store/pg_store.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <mutex>
 #include <set>
@@ -109,16 +111,32 @@ std::string ScanStatement(const Access& access) {
 
 // The same candidates in the order a selection asks, with the whole text only when it needs it:
 // the server sorts (bytea compares bytes, as the sentences do) and sends no more than is read.
+// The file's name as a Unicode-escaped literal made of hex digits only: nothing of the name's own
+// text reaches the statement, yet the planner sees the very file it plans for.
+std::string FileLiteral(const std::string& file) {
+  CheckFileName(file);  // well-formed UTF-8, so every character decodes whole
+  std::string literal = "U&'";
+  for (size_t i = 0; i < file.size();) {
+    const auto lead = static_cast<unsigned char>(file[i]);
+    const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    uint32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
+    for (int k = 1; k < length; ++k) code = (code << 6) | (file[i + k] & 0x3F);
+    char escaped[16];
+    std::snprintf(escaped, sizeof escaped, "\\+%06X", static_cast<unsigned>(code));
+    literal += escaped;
+    i += length;
+  }
+  return literal + "'";
+}
+
 // The file is written into the statement, not passed: each file gets a plan of its own, made
 // with its own statistics (the catalogue's 999 items are not read like a chart of a million
 // accounts). Parameters: $1 the value or the start of the prefix range, $2 its end.
 std::string OrderedScanStatement(const ScanShape& shape, const std::string& file) {
   const Access& access = shape.access;
-  std::string literal;
-  for (char c : file) literal += c == '\'' ? std::string("''") : std::string(1, c);
+  const std::string literal = FileLiteral(file);
   const std::string select = std::string("SELECT id, attr1, attr1_multivalued") +
-                             (shape.body ? ", body" : "") + " FROM records WHERE file = '" +
-                             literal + "'";
+                             (shape.body ? ", body" : "") + " FROM records WHERE file = " + literal;
   auto range = [&](const std::string& column) {
     if (!access.prefix) return " AND " + column + " = $1";
     std::string sql = " AND " + column + " >= $1";

@@ -108,7 +108,13 @@ TEST_P(StoreContractTest, ErrorsAreTheSameOnEveryBackend) {
   EXPECT_EQ(kErrStorage, ErrorOf([&] { db_->CreateFile("DEUX MOTS"); }));
   EXPECT_EQ(kErrRecordNotFound, ErrorOf([&] { db_->DBOpen("RUBSAISIE")->DBRead("004"); }));
   EXPECT_EQ(kErrRecordNotFound, ErrorOf([&] { db_->Restore("RUBSAISIE", "003", 2); }));
-  EXPECT_EQ((std::vector<std::string>{"ASSOCIATION", "COMPTEUR", "PLANCOMPTABLE", "RUBSAISIE"}),
+  // A file named with a quote, a backslash and accents is answered like any other.
+  db_->CreateFile("L'ÃTÃ\\");
+  db_->PutRecord("L'ÃTÃ\\", "2", "B");
+  db_->PutRecord("L'ÃTÃ\\", "1", "C");
+  EXPECT_EQ("2^1 (2)", Query("SSELECT L'ÃTÃ\\ PAR 1"));
+  EXPECT_EQ((std::vector<std::string>{"ASSOCIATION", "COMPTEUR", "L'ÃTÃ\\", "PLANCOMPTABLE",
+                                      "RUBSAISIE"}),
             db_->Files());
   EXPECT_TRUE(db_->IntegrityProblems().empty());
 }
