@@ -336,8 +336,15 @@ bool RecordTable::Delete(const std::string& file, const std::string& id) {
 // Parameters: ?1 the file, ?2 the value or the start of the prefix range, ?3 its end.
 std::string RecordTable::ScanStatement(const Shape& shape) {
   const Access& access = shape.access;
-  const std::string select = std::string("SELECT id, attr1, attr1_multivalued") +
-                             (shape.body ? ", body" : "") + " FROM records ";
+  // With the whole text at hand, attribute 1 and its marks are read from it rather than from
+  // columns of their own: every column fetched costs as much as a short text.
+  // The two halves of a range on attribute 1 are merged on it: it must be a column of theirs.
+  const std::string select =
+      std::string("SELECT id, ") +
+      (!shape.body                           ? "attr1, attr1_multivalued"
+       : access.kind == Access::kAttr1Range ? "body, attr1"
+                                             : "body") +
+      " FROM records ";
   auto range = [&](const std::string& column) {
     if (!access.prefix) return " AND " + column + " = ?2";
     std::string sql = " AND " + column + " >= ?2";
@@ -386,8 +393,14 @@ void RecordTable::Scan(const std::string& file, const Shape& shape, const RowVis
   if (query.Parameters() >= 3) query.Blob(3, *end);
   while (query.Step()) {
     ++rows_scanned_;
-    visit(RecordView{query.Column(0), query.Column(1),
-                     shape.body ? query.Column(3) : std::string_view(), query.IntColumn(2) != 0});
+    if (shape.body) {
+      std::string_view body = query.Column(1);
+      std::string_view attr1 = AttributeOf(body, 1);
+      visit(RecordView{query.Column(0), attr1, body, attr1.find(kValueMark) != attr1.npos});
+    } else {
+      visit(RecordView{query.Column(0), query.Column(1), std::string_view(),
+                       query.IntColumn(2) != 0});
+    }
   }
 }
 
