@@ -201,6 +201,7 @@ void RecordTable::CreateSchema(const std::vector<std::string>& first_files) {
         "CREATE TABLE IF NOT EXISTS journal (file TEXT NOT NULL, id BLOB NOT NULL, "
         "version INTEGER NOT NULL, at TEXT NOT NULL, operator TEXT NOT NULL, before BLOB, "
         "after BLOB, PRIMARY KEY (file, id, version)) WITHOUT ROWID");
+    KeepJournalByTriggers();
     if (is_new) {
       for (const std::string& file : first_files) {
         Statement::Use insert(Prepared("INSERT OR IGNORE INTO files (name) VALUES (?1)"));
@@ -255,24 +256,24 @@ bool RecordTable::Insert(const std::string& file, const std::string& id, const s
   return Write(file, id, text, true);
 }
 
+// One statement, so a write outside a transaction is one implicit transaction, as a bare insert
+// is: the journal's version is added by the table's triggers within the same statement.
 bool RecordTable::Write(const std::string& file, const std::string& id, const std::string& text,
                         bool only_new) {
   CheckRecordId(id);
   std::string_view attr1 = AttributeOf(text, 1);
   bool multivalued = attr1.find(kValueMark) != attr1.npos;
-  bool stored = false;
-  Transaction([&] {
-    RequireFile(file);
-    std::optional<std::string> before = Current(file, id);
-    if (before && only_new) return;
-    Statement::Use insert(
-        Prepared("INSERT OR REPLACE INTO records (file, id, body, attr1, attr1_multivalued) "
-                 "VALUES (?1, ?2, ?3, ?4, ?5)"));
-    insert.Text(1, file).Blob(2, id).Blob(3, text).Blob(4, attr1).Int(5, multivalued).Step();
-    Journal(file, id, before, text);
-    stored = true;
-  });
-  return stored;
+  std::lock_guard lock(mutex_);
+  RequireFile(file);
+  Statement::Use insert(
+      Prepared(only_new ? "INSERT INTO records (file, id, body, attr1, attr1_multivalued) "
+                          "VALUES (?1, ?2, ?3, ?4, ?5) ON CONFLICT (file, id) DO NOTHING"
+                        : "INSERT INTO records (file, id, body, attr1, attr1_multivalued) "
+                          "VALUES (?1, ?2, ?3, ?4, ?5) ON CONFLICT (file, id) DO UPDATE SET "
+                          "body = excluded.body, attr1 = excluded.attr1, "
+                          "attr1_multivalued = excluded.attr1_multivalued"));
+  insert.Text(1, file).Blob(2, id).Blob(3, text).Blob(4, attr1).Int(5, multivalued).Step();
+  return sqlite3_changes(db_) > 0;
 }
 
 void RecordTable::Transaction(const std::function<void()>& body) {
@@ -318,19 +319,14 @@ std::optional<std::string> RecordTable::Get(const std::string& file, const std::
 }
 
 bool RecordTable::Delete(const std::string& file, const std::string& id) {
-  bool deleted = false;
-  Transaction([&] {
-    std::optional<std::string> before = Current(file, id);
-    if (!before) {
-      RequireFile(file);
-      return;
-    }
+  std::lock_guard lock(mutex_);
+  {
     Statement::Use remove(Prepared("DELETE FROM records WHERE file = ?1 AND id = ?2"));
     remove.Text(1, file).Blob(2, id).Step();
-    Journal(file, id, before, std::nullopt);
-    deleted = true;
-  });
-  return deleted;
+  }
+  if (sqlite3_changes(db_) > 0) return true;
+  RequireFile(file);
+  return false;
 }
 
 // Parameters: ?1 the file, ?2 the value or the start of the prefix range, ?3 its end.
@@ -339,12 +335,11 @@ std::string RecordTable::ScanStatement(const Shape& shape) {
   // With the whole text at hand, attribute 1 and its marks are read from it rather than from
   // columns of their own: every column fetched costs as much as a short text.
   // The two halves of a range on attribute 1 are merged on it: it must be a column of theirs.
-  const std::string select =
-      std::string("SELECT id, ") +
-      (!shape.body                           ? "attr1, attr1_multivalued"
-       : access.kind == Access::kAttr1Range ? "body, attr1"
-                                             : "body") +
-      " FROM records ";
+  const std::string select = std::string("SELECT id, ") +
+                             (!shape.body                          ? "attr1, attr1_multivalued"
+                              : access.kind == Access::kAttr1Range ? "body, attr1"
+                                                                   : "body") +
+                             " FROM records ";
   auto range = [&](const std::string& column) {
     if (!access.prefix) return " AND " + column + " = ?2";
     std::string sql = " AND " + column + " >= ?2";
@@ -422,24 +417,30 @@ void RecordTable::SetOperator(const std::string& name) {
   operator_name_ = name;
 }
 
-std::optional<std::string> RecordTable::Current(const std::string& file, const std::string& id) {
-  Statement::Use query(Prepared("SELECT body FROM records WHERE file = ?1 AND id = ?2"));
-  if (query.Text(1, file).Blob(2, id).Step()) return std::string(query.Column(0));
-  return std::nullopt;
-}
-
-void RecordTable::Journal(const std::string& file, const std::string& id,
-                          const std::optional<std::string>& before,
-                          const std::optional<std::string>& after) {
-  Statement::Use insert(
-      Prepared("INSERT INTO journal (file, id, version, at, operator, before, after) "
-               "SELECT ?1, ?2, coalesce(max(version), 0) + 1, "
-               "strftime('%Y-%m-%d %H:%M:%S', 'now'), ?3, ?4, ?5 "
-               "FROM journal WHERE file = ?1 AND id = ?2"));
-  insert.Text(1, file).Blob(2, id).Text(3, operator_name_);
-  if (before) insert.Blob(4, *before);
-  if (after) insert.Blob(5, *after);
-  insert.Step();
+// The journal is kept by the table itself: whatever writes a record, through this class or not,
+// adds its version in the same statement, with the text before read under that statement's own
+// write lock. The operator's name comes from this connection (talvero_operator()).
+void RecordTable::KeepJournalByTriggers() {
+  sqlite3_create_function(
+      db_, "talvero_operator", 0, SQLITE_UTF8, this,
+      [](sqlite3_context* context, int, sqlite3_value**) {
+        auto* table = static_cast<RecordTable*>(sqlite3_user_data(context));
+        const std::string& name = table->operator_name_;
+        sqlite3_result_text(context, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+      },
+      nullptr, nullptr);
+  auto version = [](const char* row, const char* before, const char* after) {
+    return std::string("INSERT INTO journal (file, id, version, at, operator, before, after) ") +
+           "SELECT " + row + ".file, " + row + ".id, coalesce(max(version), 0) + 1, " +
+           "strftime('%Y-%m-%d %H:%M:%S', 'now'), talvero_operator(), " + before + ", " + after +
+           " FROM journal WHERE file = " + row + ".file AND id = " + row + ".id; END";
+  };
+  Execute("CREATE TRIGGER IF NOT EXISTS records_journal_insert AFTER INSERT ON records BEGIN " +
+          version("NEW", "NULL", "NEW.body"));
+  Execute("CREATE TRIGGER IF NOT EXISTS records_journal_update AFTER UPDATE ON records BEGIN " +
+          version("NEW", "OLD.body", "NEW.body"));
+  Execute("CREATE TRIGGER IF NOT EXISTS records_journal_delete AFTER DELETE ON records BEGIN " +
+          version("OLD", "OLD.body", "NULL"));
 }
 
 std::vector<Version> RecordTable::History(const std::string& file, const std::string& id) {

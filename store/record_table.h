@@ -5,10 +5,10 @@
 // Each record is one row keyed by (file, id) with its whole text, plus a copy of its attribute 1
 // so that the id and attribute 1 can both be searched through an index. The index on attribute 1
 // holds the whole text too: a query in the order of attribute 1 reads the index alone, in order.
-// Every write is one transaction (a savepoint when it runs inside Transaction) that stores the
-// record and its version in the change journal, in a write-ahead journal synced at each commit, so
-// a record and its version are wholly stored or not at all, and other connections (other
-// processes) see them at once.
+// Every write is one statement, so a transaction of its own (or a part of the Transaction around
+// it) that stores the record and, through the table's triggers, its version in the change journal,
+// in a write-ahead journal synced at each commit: a record and its version are wholly stored or
+// not at all, and other connections (other processes) see them at once.
 // Connections wait for each other's locks instead of failing.
 //
 // Raises ComponentError: kErrStorage for a failure of SQLite itself, kErrNoSuchFile for a file
@@ -101,9 +101,7 @@ class RecordTable {
   static std::string ScanStatement(const Shape& shape);
   bool Write(const std::string& file, const std::string& id, const std::string& text,
              bool only_new);
-  std::optional<std::string> Current(const std::string& file, const std::string& id);
-  void Journal(const std::string& file, const std::string& id,
-               const std::optional<std::string>& before, const std::optional<std::string>& after);
+  void KeepJournalByTriggers();
 
   // Recursive, so that the statements run by a transaction's body take it again.
   std::recursive_mutex mutex_;
