@@ -177,25 +177,7 @@ void RecordTable::CreateSchema(const std::vector<std::string>& first_files) {
       is_new = !probe.Step();
     }
     Execute("CREATE TABLE IF NOT EXISTS files (name TEXT PRIMARY KEY) WITHOUT ROWID");
-    // attr1 copies attribute 1 for the index; attr1_multivalued marks the records whose
-    // attribute 1 holds several values, which an index on the whole text cannot answer for a
-    // single value, so queries on attribute 1 always add them to the candidates.
-    Execute(
-        "CREATE TABLE IF NOT EXISTS records (file TEXT NOT NULL, id BLOB NOT NULL, "
-        "body BLOB NOT NULL, attr1 BLOB NOT NULL, attr1_multivalued INTEGER NOT NULL, "
-        "PRIMARY KEY (file, id)) WITHOUT ROWID");
-    // The index holds the id and the whole text after attribute 1, so that a query in the order
-    // of attribute 1 reads it alone, in its order, without a lookup in the table per record. The
-    // records whose attribute 1 holds several values have a small index of their own, which
-    // holds nothing when there are none.
-    Execute("DROP INDEX IF EXISTS records_by_attr1");
-    Execute("DROP INDEX IF EXISTS records_in_attr1_order");
-    Execute(
-        "CREATE INDEX IF NOT EXISTS records_attr1_covering ON records (file, attr1, id, "
-        "attr1_multivalued, body)");
-    Execute(
-        "CREATE INDEX IF NOT EXISTS records_attr1_multivalued ON records (file, attr1, id, "
-        "attr1_multivalued, body) WHERE attr1_multivalued = 1");
+    CreateRecordsInAttr1Order();
     // Every version of every record: made in stores older than the journal too.
     Execute(
         "CREATE TABLE IF NOT EXISTS journal (file TEXT NOT NULL, id BLOB NOT NULL, "
@@ -213,6 +195,40 @@ void RecordTable::CreateSchema(const std::vector<std::string>& first_files) {
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     throw;
   }
+}
+
+// The records are kept in the order of their attribute 1, then their id: the order of every list
+// the screen shows, read straight from the table. attr1 copies attribute 1; attr1_multivalued
+// marks the records whose attribute 1 holds several values, which a range on the whole text
+// cannot answer for a single value, so queries on attribute 1 always add them to the candidates
+// (from a small index of their own, which holds nothing when there are none). The id index holds
+// attribute 1 too, so that a search by id reads it alone. A change that keeps attribute 1 rewrites
+// the record where it stands and leaves the indexes alone: a write touches the table and the
+// journal only.
+void RecordTable::CreateRecordsInAttr1Order() {
+  constexpr const char* kColumns =
+      "(file TEXT NOT NULL, attr1 BLOB NOT NULL, id BLOB NOT NULL, body BLOB NOT NULL, "
+      "attr1_multivalued INTEGER NOT NULL, PRIMARY KEY (file, attr1, id)) WITHOUT ROWID";
+  bool keyed_by_id = false;
+  {
+    Statement::Use probe(Prepared(
+        "SELECT sql LIKE '%PRIMARY KEY (file, id)%' FROM sqlite_master WHERE name = 'records'"));
+    keyed_by_id = probe.Step() && probe.IntColumn(0) == 1;
+  }
+  // Stores made when records were kept in id order are rewritten once, in this transaction.
+  if (keyed_by_id) {
+    Execute(std::string("CREATE TABLE records_in_attr1_order ") + kColumns);
+    Execute(
+        "INSERT INTO records_in_attr1_order SELECT file, attr1, id, body, attr1_multivalued "
+        "FROM records");
+    Execute("DROP TABLE records");
+    Execute("ALTER TABLE records_in_attr1_order RENAME TO records");
+  }
+  Execute(std::string("CREATE TABLE IF NOT EXISTS records ") + kColumns);
+  Execute("CREATE UNIQUE INDEX IF NOT EXISTS records_by_id ON records (file, id)");
+  Execute(
+      "CREATE INDEX IF NOT EXISTS records_attr1_multivalued ON records (file, attr1, id) "
+      "WHERE attr1_multivalued = 1");
 }
 
 bool RecordTable::HasFile(const std::string& file) {
@@ -265,13 +281,15 @@ bool RecordTable::Write(const std::string& file, const std::string& id, const st
   bool multivalued = attr1.find(kValueMark) != attr1.npos;
   std::lock_guard lock(mutex_);
   RequireFile(file);
+  // A new attribute 1 moves the record to its new place: the id's conflict then updates the key.
   Statement::Use insert(
-      Prepared(only_new ? "INSERT INTO records (file, id, body, attr1, attr1_multivalued) "
-                          "VALUES (?1, ?2, ?3, ?4, ?5) ON CONFLICT (file, id) DO NOTHING"
-                        : "INSERT INTO records (file, id, body, attr1, attr1_multivalued) "
-                          "VALUES (?1, ?2, ?3, ?4, ?5) ON CONFLICT (file, id) DO UPDATE SET "
-                          "body = excluded.body, attr1 = excluded.attr1, "
-                          "attr1_multivalued = excluded.attr1_multivalued"));
+      Prepared(only_new ? "INSERT INTO records (file, attr1, id, body, attr1_multivalued) "
+                          "VALUES (?1, ?4, ?2, ?3, ?5) ON CONFLICT DO NOTHING"
+                        : "INSERT INTO records (file, attr1, id, body, attr1_multivalued) "
+                          "VALUES (?1, ?4, ?2, ?3, ?5) "
+                          "ON CONFLICT (file, attr1, id) DO UPDATE SET body = excluded.body "
+                          "ON CONFLICT (file, id) DO UPDATE SET attr1 = excluded.attr1, "
+                          "body = excluded.body, attr1_multivalued = excluded.attr1_multivalued"));
   insert.Text(1, file).Blob(2, id).Blob(3, text).Blob(4, attr1).Int(5, multivalued).Step();
   return sqlite3_changes(db_) > 0;
 }
@@ -336,7 +354,7 @@ std::string RecordTable::ScanStatement(const Shape& shape) {
   // columns of their own: every column fetched costs as much as a short text.
   // The two halves of a range on attribute 1 are merged on it: it must be a column of theirs.
   const std::string select = std::string("SELECT id, ") +
-                             (!shape.body                          ? "attr1, attr1_multivalued"
+                             (!shape.body                          ? "attr1"
                               : access.kind == Access::kAttr1Range ? "body, attr1"
                                                                    : "body") +
                              " FROM records ";
@@ -349,15 +367,15 @@ std::string RecordTable::ScanStatement(const Shape& shape) {
   const char* order = shape.order == Shape::kById      ? " ORDER BY id"
                       : shape.order == Shape::kByAttr1 ? " ORDER BY attr1, id"
                                                        : "";
-  // Without statistics the planner may prefer the primary key, which reads the whole file: the
-  // indexes are named. The order of attribute 1 is the covering index's own.
-  const std::string by_attr1 = select + "INDEXED BY records_attr1_covering WHERE file = ?1";
+  // Without statistics the planner may prefer another path, which reads the whole file: the
+  // indexes are named. The order of attribute 1 is the table's own.
+  const std::string by_attr1 = select + "WHERE file = ?1";
   if (access.kind == Access::kAllRecords && shape.order == Shape::kByAttr1) {
     return by_attr1 + order;
   }
   // A multivalued attribute 1 may hold the value sought after another one, which a range on its
   // whole text cannot find: those records outside the range are read too, and checked by the
-  // caller. Each half comes in its index's order, so SQLite merges them without sorting.
+  // caller. Each half comes in attribute 1's order, so SQLite merges them without sorting.
   if (access.kind == Access::kAttr1Range) {
     std::string in_range = range("attr1");
     return by_attr1 + in_range + " UNION ALL " + select +
@@ -365,12 +383,13 @@ std::string RecordTable::ScanStatement(const Shape& shape) {
            "NOT (" +
            in_range.substr(5) + ")" + order;
   }
-  // An id range is read from the primary key and sorted: "+attr1" keeps the planner from walking
-  // the whole file in the covering index's order instead.
+  // An id range is read from the id index and sorted: "+attr1" keeps the planner from walking
+  // the whole file in the table's order instead.
   if (access.kind == Access::kIdRange && shape.order == Shape::kByAttr1) {
     order = " ORDER BY +attr1, id";
   }
-  return select + "WHERE file = ?1" + (access.kind == Access::kIdRange ? range("id") : "") + order;
+  return select + "INDEXED BY records_by_id WHERE file = ?1" +
+         (access.kind == Access::kIdRange ? range("id") : "") + order;
 }
 
 void RecordTable::Scan(const std::string& file, const Shape& shape, const RowVisitor& visit) {
@@ -393,8 +412,9 @@ void RecordTable::Scan(const std::string& file, const Shape& shape, const RowVis
       std::string_view attr1 = AttributeOf(body, 1);
       visit(RecordView{query.Column(0), attr1, body, attr1.find(kValueMark) != attr1.npos});
     } else {
-      visit(RecordView{query.Column(0), query.Column(1), std::string_view(),
-                       query.IntColumn(2) != 0});
+      std::string_view attr1 = query.Column(1);
+      visit(RecordView{query.Column(0), attr1, std::string_view(),
+                       attr1.find(kValueMark) != attr1.npos});
     }
   }
 }

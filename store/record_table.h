@@ -2,9 +2,9 @@
 // The SQLite side of the record store: one connection to one database file holding the names of
 // the files and every record of every file.
 //
-// Each record is one row keyed by (file, id) with its whole text, plus a copy of its attribute 1
-// so that the id and attribute 1 can both be searched through an index. The index on attribute 1
-// holds the whole text too: a query in the order of attribute 1 reads the index alone, in order.
+// Each record is one row with its whole text and a copy of its attribute 1, kept in the order of
+// attribute 1 then id: a query in that order reads the table alone, in order. An index on the id
+// (holding attribute 1 too) finds a record by its id and answers searches by id by itself.
 // Every write is one statement, so a transaction of its own (or a part of the Transaction around
 // it) that stores the record and, through the table's triggers, its version in the change journal,
 // in a write-ahead journal synced at each commit: a record and its version are wholly stored or
@@ -101,6 +101,7 @@ class RecordTable {
   static std::string ScanStatement(const Shape& shape);
   bool Write(const std::string& file, const std::string& id, const std::string& text,
              bool only_new);
+  void CreateRecordsInAttr1Order();
   void KeepJournalByTriggers();
 
   // Recursive, so that the statements run by a transaction's body take it again.
