@@ -46,6 +46,48 @@ TEST(RecordTableTest, RangeScans) {
   EXPECT_EQ("001 004", scan("RUBSAISIE", {Access::kAttr1Range, "PRIME", true}));
 }
 
+// A store made when records were kept in id order, without the journal's triggers, is rewritten
+// when opened: the same records, its journal kept and carried on, and new writes journaled.
+TEST(RecordTableTest, AStoreOfTheEarlierLayoutIsBroughtUpToDateWhenOpened) {
+  TempDatabase base;
+  sqlite3* old = nullptr;
+  ASSERT_EQ(SQLITE_OK, sqlite3_open(base.path.c_str(), &old));
+  const std::string layout =
+      "CREATE TABLE files (name TEXT PRIMARY KEY) WITHOUT ROWID;"
+      "INSERT INTO files VALUES ('RUBSAISIE');"
+      "CREATE TABLE records (file TEXT NOT NULL, id BLOB NOT NULL, body BLOB NOT NULL, "
+      "attr1 BLOB NOT NULL, attr1_multivalued INTEGER NOT NULL, PRIMARY KEY (file, id)) "
+      "WITHOUT ROWID;"
+      "CREATE INDEX records_attr1_covering ON records (file, attr1, id, attr1_multivalued, body);"
+      "CREATE TABLE journal (file TEXT NOT NULL, id BLOB NOT NULL, version INTEGER NOT NULL, "
+      "at TEXT NOT NULL, operator TEXT NOT NULL, before BLOB, after BLOB, "
+      "PRIMARY KEY (file, id, version)) WITHOUT ROWID;"
+      "INSERT INTO records VALUES ('RUBSAISIE', CAST('002' AS BLOB), CAST('B' AS BLOB), "
+      "CAST('B' AS BLOB), 0), ('RUBSAISIE', CAST('001' AS BLOB), CAST('C' AS BLOB), "
+      "CAST('C' AS BLOB), 0);"
+      "INSERT INTO journal VALUES ('RUBSAISIE', CAST('001' AS BLOB), 1, '2020-01-01 00:00:00', "
+      "'ancien', NULL, CAST('C' AS BLOB));";
+  ASSERT_EQ(SQLITE_OK, sqlite3_exec(old, layout.c_str(), nullptr, nullptr, nullptr));
+  sqlite3_close(old);
+
+  RecordTable table(base.path, kFiles);
+  EXPECT_EQ("C", table.Get("RUBSAISIE", "001").value_or("?"));
+  std::string order;
+  table.Scan("RUBSAISIE", {{}, ScanShape::kByAttr1, false},
+             [&](const RecordView& record) { order += std::string(record.id) + " "; });
+  EXPECT_EQ("002 001 ", order);
+  EXPECT_FALSE(table.Insert("RUBSAISIE", "001", "A"));
+  table.SetOperator("paie");
+  table.Put("RUBSAISIE", "001", "A");
+  std::vector<Version> versions = table.History("RUBSAISIE", "001");
+  ASSERT_EQ(2u, versions.size());
+  EXPECT_EQ("ancien", versions[0].operator_name);
+  EXPECT_EQ("paie", versions[1].operator_name);
+  EXPECT_EQ("C", versions[1].before.value_or("?"));
+  EXPECT_EQ("A", versions[1].after.value_or("?"));
+  EXPECT_TRUE(table.IntegrityProblems().empty());
+}
+
 // A connection waits for the write lock another process holds instead of failing, and a database
 // opened again keeps its files and gets no first files. SQLite state must not cross a fork: no
 // connection is open while it happens.
