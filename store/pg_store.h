@@ -54,6 +54,8 @@ class PgDatabase : public Store {
   // The server's plan for the statement that fetches the candidates of that access, one line per
   // step, after refreshing the planner's statistics.
   std::vector<std::string> ExplainScan(const std::string& file, const Access& access);
+  // The same for the statement that reads them as a selection of that shape asks.
+  std::vector<std::string> ExplainScan(const std::string& file, const ScanShape& shape);
 
   struct Impl;
 
