@@ -1,5 +1,6 @@
 #include "store/pg_store.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -127,9 +128,24 @@ uint32_t ReadInt32(std::string_view in, size_t at) {
   return value;
 }
 
-// The text cut at its attribute marks, as a bytea[] in the server's binary form: dimensions, no
-// NULLs, element type bytea (oid 17), then each element's length and bytes. Always one element
-// at least, as the server's talvero_attrs gives; nothing for a text that is not short.
+// A one-dimension array in the server's binary form: dimensions, no NULLs, the element type
+// (17 bytea, 16 boolean), then each element's length and bytes.
+std::string BinaryArray(const std::vector<std::string_view>& elements, uint32_t type) {
+  std::string array;
+  for (uint32_t header : {1u, 0u, type, static_cast<uint32_t>(elements.size()), 1u}) {
+    AppendInt32(array, header);
+  }
+  for (std::string_view element : elements) {
+    AppendInt32(array, static_cast<uint32_t>(element.size()));
+    array += element;
+  }
+  return array;
+}
+constexpr uint32_t kByteaType = 17;
+constexpr uint32_t kBooleanType = 16;
+
+// The text cut at its attribute marks, as a bytea[]: always one element at least, as the server's
+// talvero_attrs gives; nothing for a text that is not short.
 std::optional<std::string> AttrsArray(std::string_view text) {
   std::vector<std::string_view> attrs;
   for (size_t start = 0;;) {
@@ -139,16 +155,24 @@ std::optional<std::string> AttrsArray(std::string_view text) {
     start = mark + 1;
   }
   if (text.size() + 4 * attrs.size() > kMostBytesCut) return std::nullopt;
-  std::string array;
-  for (uint32_t header : {1u, 0u, 17u, static_cast<uint32_t>(attrs.size()), 1u}) {
-    AppendInt32(array, header);
-  }
-  for (std::string_view attr : attrs) {
-    AppendInt32(array, static_cast<uint32_t>(attr.size()));
-    array += attr;
-  }
-  return array;
+  return BinaryArray(attrs, kByteaType);
 }
+
+// Many records of one file written by one statement, each journaled as a write of its own: $1
+// the file, $2 the operator, then arrays of the ids, texts, attributes 1 and their marks. The
+// server cuts the texts (the trigger on insert). The writer lock is held by the transaction
+// around, so the texts before read here are the current ones.
+constexpr const char* kBatchWrite =
+    "WITH input AS (SELECT * FROM unnest($3::bytea[], $4::bytea[], $5::bytea[], $6::boolean[]) "
+    "AS t (id, body, attr1, multivalued)), "
+    "journaled AS (INSERT INTO journal (file, id, version, operator, before, after) "
+    "SELECT $1, i.id, coalesce((SELECT max(version) FROM journal j WHERE j.file = $1 "
+    "AND j.id = i.id), 0) + 1, $2, r.body, i.body "
+    "FROM input i LEFT JOIN records r ON r.file = $1 AND r.id = i.id) "
+    "INSERT INTO records (file, id, body, attr1, attr1_multivalued) "
+    "SELECT $1, id, body, attr1, multivalued FROM input ON CONFLICT (file, id) DO UPDATE "
+    "SET body = excluded.body, attr1 = excluded.attr1, "
+    "attr1_multivalued = excluded.attr1_multivalued, attrs = excluded.attrs";
 
 // The elements of a one-dimension bytea[] in binary form, joined again by attribute marks: the
 // text they were cut from.
@@ -523,6 +547,31 @@ DynArrayPtr PgDatabase::DBQuery(const std::string& request, const std::string& o
   Selection selection = Select(*impl_, request);
   count = selection.count;
   return std::make_shared<DBADynArray>(selection.text);
+}
+
+void PgDatabase::PutRecords(const std::string& file,
+                            const std::vector<std::pair<std::string, std::string>>& records) {
+  constexpr size_t kBatch = 5000;
+  impl_->Write([&] {
+    impl_->RequireFile(file);
+    for (size_t first = 0; first < records.size(); first += kBatch) {
+      std::vector<std::string_view> ids, texts, attrs1, marks;
+      for (size_t k = first; k < std::min(records.size(), first + kBatch); ++k) {
+        const auto& [id, text] = records[k];
+        CheckRecordId(id);
+        std::string_view attr1 = AttributeOf(text, 1);
+        ids.push_back(id);
+        texts.push_back(text);
+        attrs1.push_back(attr1);
+        marks.push_back(attr1.find(kValueMark) != attr1.npos ? "\1" : std::string_view("\0", 1));
+      }
+      impl_->connection.Run(
+          kBatchWrite,
+          {Text(file), Text(impl_->operator_name), Bytes(BinaryArray(ids, kByteaType)),
+           Bytes(BinaryArray(texts, kByteaType)), Bytes(BinaryArray(attrs1, kByteaType)),
+           Bytes(BinaryArray(marks, kBooleanType))});
+    }
+  });
 }
 
 void PgDatabase::DBTransaction(const std::function<void()>& body) {

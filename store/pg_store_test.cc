@@ -138,6 +138,21 @@ TEST_F(PgStoreTest, ListsReadTheSameAttributesOfShortAndLongRecords) {
 
 // A lost session: the operation that meets it fails with a readable error and writes nothing; the
 // next one reconnects. A transaction cut in the middle leaves nothing behind.
+// A load of many records keeps what single writes keep: the copy of attribute 1 and its mark, the
+// cut attributes, a journal version for each record with the text it replaced.
+TEST_F(PgStoreTest, ALoadOfManyRecordsIsJournaledAndReadAsSingleWritesAre) {
+  db_->PutRecord("RUBSAISIE", "002", "AVANT");
+  db_->PutRecords("RUBSAISIE", MixedRecords());
+  EXPECT_EQ(SqliteMixedAnswers(), MixedAnswers(*db_));
+  std::vector<Version> versions = db_->History("RUBSAISIE", "002");
+  ASSERT_EQ(2u, versions.size());
+  EXPECT_EQ("AVANT", versions[1].before.value_or("(none)"));
+  EXPECT_EQ(MixedRecords()[1].second, versions[1].after.value_or("(none)"));
+  EXPECT_EQ(1u, db_->History("RUBSAISIE", "005").size());
+  for (const std::string& problem : db_->IntegrityProblems()) ADD_FAILURE() << problem;
+  EXPECT_EQ(kErrNoSuchFile, ErrorOf([&] { db_->PutRecords("ABSENT", MixedRecords()); }));
+}
+
 TEST_F(PgStoreTest, ALostConnectionFailsOneOperationAndTheNextReconnects) {
   db_->PutRecord("RUBSAISIE", "012", "AVANT");
   CutConnection();
