@@ -256,16 +256,24 @@ bool ReadsAttributesApart(const ScanShape& shape) {
 }
 
 // The columns a scan reads: the id and attribute 1, then the attributes asked (an attribute past
-// the array's end is NULL, which reads as empty) and the whole text of a record too long to be
-// cut, or the whole text alone. The cut text is in the index of attribute 1, so a scan in its
-// order reads no table row but those of long records.
+// the array's end is NULL, which reads as empty), or the whole text. The cut text is in the index
+// of attribute 1, so a scan in its order reads no table row but those of long records, which are
+// not cut: for those the first attribute's column holds an attribute mark and the whole text, a
+// value no attribute can have (no extra column, which would cost as much as an attribute).
 std::string ScanColumns(const ScanShape& shape) {
   std::string columns = "id, attr1";
   if (ReadsAttributesApart(shape)) {
-    for (int attr : shape.attrs) columns += ", attrs[" + std::to_string(attr) + "]";
-    columns +=
-        ", CASE WHEN attrs IS NULL THEN (SELECT body FROM records whole WHERE whole.file = "
-        "records.file AND whole.id = records.id) END";
+    for (int attr : shape.attrs) {
+      std::string subscript = "attrs[" + std::to_string(attr) + "]";
+      if (attr != shape.attrs.front()) {
+        columns += ", " + subscript;
+        continue;
+      }
+      columns +=
+          ", CASE WHEN attrs IS NULL THEN '\\xfe'::bytea || (SELECT body FROM records whole "
+          "WHERE whole.file = records.file AND whole.id = records.id) ELSE " +
+          subscript + " END";
+    }
   } else if (shape.body) {
     columns += ", body";
   }
@@ -376,12 +384,15 @@ struct PgDatabase::Impl : public RecordSource {
       std::string_view attr1 = rows.Value(row, 1);
       RecordView record{rows.Value(row, 0), attr1, std::string_view(),
                         attr1.find(kValueMark) != attr1.npos};
-      if (apart && rows.IsNull(row, 2 + attr_count)) {
+      std::string_view first = shape.body ? rows.Value(row, 2) : std::string_view();
+      if (!apart) {
+        record.body = first;
+      } else if (!first.empty() && first[0] == kAttrMark) {
+        record.body = first.substr(1);  // a long record's whole text
+      } else {
         for (int k = 0; k < attr_count; ++k) values[k] = rows.Value(row, 2 + k);
         record.numbers = &shape.attrs;
         record.values = values.data();
-      } else if (shape.body) {
-        record.body = rows.Value(row, 2 + attr_count);
       }
       visit(record);
     }
