@@ -32,7 +32,7 @@ namespace {
 struct Settings {
   std::vector<int64_t> sizes = {10000, 100000, 1000000};
   std::string server_url;  // TALVERO_PG_URL: the same operations on PostgreSQL too
-  std::vector<int64_t> server_sizes = {10000};
+  std::vector<int64_t> server_sizes = {10000, 100000, 1000000};
   std::string data_folder;
   int repetitions = 5;
   double min_time = 0.05;
@@ -367,8 +367,8 @@ const char kUsage[] =
     "operator event, on charts of accounts of the given sizes (default 10000,100000,1000000)\n"
     "and 999 items. The data is built once into FOLDER (default: bench-data beside the program)\n"
     "and reused by later runs. With TALVERO_PG_URL set, the same on that PostgreSQL server\n"
-    "(--server-sizes=N,N,... accounts, default 10000), against bare libpq on the same server;\n"
-    "the server's store is loaded at each run, in batches of one statement each.\n"
+    "(--server-sizes=N,N,... accounts, default 10000,100000,1000000), against bare libpq on\n"
+    "the same server; the server's store is loaded at each run, one statement per batch.\n"
     "Each operation is timed N times (default 5) for at least S\n"
     "seconds (default 0.05) and the median kept. --quick: once each, for a smoke test.\n";
 
