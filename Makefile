@@ -54,12 +54,13 @@ screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/talvero-screenshots --out $(BUILD)/screenshots
 	QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 $(BUILD)/talvero-screenshots --out $(BUILD)/screenshots/x2
 
-# The server store is measured on TALVERO_PG_URL, or a throwaway local server as for make test.
+# The server store is measured on TALVERO_PG_URL, or a throwaway local server as for make test,
+# but syncing its commits to the disk, so that its durable writes are.
 bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(BUILD) -j $(JOBS) --target talvero-bench
 	@state=$$(mktemp); \
-	url=$$(tests/pg_server.sh start $$state) || { rm -f $$state; exit 1; }; \
+	url=$$(TALVERO_PG_DURABLE=1 tests/pg_server.sh start $$state) || { rm -f $$state; exit 1; }; \
 	trap 'tests/pg_server.sh stop '$$state INT TERM; \
 	TALVERO_PG_URL="$$url" $(BUILD)/talvero-bench $(BENCH_ARGS); status=$$?; \
 	tests/pg_server.sh stop $$state; exit $$status

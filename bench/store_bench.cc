@@ -32,7 +32,7 @@ namespace {
 struct Settings {
   std::vector<int64_t> sizes = {10000, 100000, 1000000};
   std::string server_url;  // TALVERO_PG_URL: the same operations on PostgreSQL too
-  std::vector<int64_t> server_sizes = {10000};
+  std::vector<int64_t> server_sizes = {10000, 100000, 1000000};
   std::string data_folder;
   int repetitions = 5;
   double min_time = 0.05;
@@ -144,12 +144,17 @@ class Bench {
     std::fprintf(stderr, "loading %lld accounts into the server\n",
                  static_cast<long long>(accounts));
     auto db = store::PgDatabase::Open(url, schema);
-    db->DBTransaction([&] {
-      for (int i = 1; i <= 999; ++i) db->PutRecord("RUBSAISIE", ItemId(i), ItemText(i));
-      for (int64_t i = 0; i < accounts; ++i)
-        db->PutRecord("PLANCOMPTABLE", AccountId(i), AccountText(i));
-      db->PutRecord("COMPTEUR", "999", SettingsText());
-    });
+    std::vector<std::pair<std::string, std::string>> records;
+    for (int i = 1; i <= 999; ++i) records.emplace_back(ItemId(i), ItemText(i));
+    db->PutRecords("RUBSAISIE", records);
+    constexpr int64_t kBatch = 100000;
+    for (int64_t first = 0; first < accounts; first += kBatch) {
+      records.clear();
+      for (int64_t i = first; i < std::min(accounts, first + kBatch); ++i)
+        records.emplace_back(AccountId(i), AccountText(i));
+      db->PutRecords("PLANCOMPTABLE", records);
+    }
+    db->PutRecord("COMPTEUR", "999", SettingsText());
     PgFloor floor(url, schema + "_floor", schema);
     RunQueries(Grouped(accounts) + " PostgreSQL", db, floor, accounts);
     db->DropSchema();
@@ -373,9 +378,22 @@ const char kUsage[] =
     "operator event, on charts of accounts of the given sizes (default 10000,100000,1000000)\n"
     "and 999 items. The data is built once into FOLDER (default: bench-data beside the program)\n"
     "and reused by later runs. With TALVERO_PG_URL set, the same on that PostgreSQL server\n"
-    "(--server-sizes=N accounts, default 10000), against bare libpq on the same server.\n"
+    "(--server-sizes=N,N,... accounts, default 10000,100000,1000000), against bare libpq on\n"
+    "the same server; the server's store is loaded at each run, one statement per batch.\n"
     "Each operation is timed N times (default 5) for at least S\n"
     "seconds (default 0.05) and the median kept. --quick: once each, for a smoke test.\n";
+
+// A list of chart sizes: "10000,1000000".
+std::vector<int64_t> Sizes(const std::string& list) {
+  std::vector<int64_t> sizes;
+  for (size_t start = 0; start <= list.size();) {
+    size_t end = std::min(list.find(',', start), list.size());
+    sizes.push_back(std::atoll(list.substr(start, end - start).c_str()));
+    if (sizes.back() < 1000) Fail("a chart holds at least 1000 accounts");
+    start = end + 1;
+  }
+  return sizes;
+}
 
 Settings ParseSettings(int& argc, char** argv) {
   Settings settings;
@@ -388,16 +406,9 @@ Settings ParseSettings(int& argc, char** argv) {
       std::fputs(kUsage, stdout);
       std::exit(0);
     } else if (arg.rfind("--sizes=", 0) == 0) {
-      settings.sizes.clear();
-      std::string list = arg.substr(8);
-      for (size_t start = 0; start <= list.size();) {
-        size_t end = std::min(list.find(',', start), list.size());
-        settings.sizes.push_back(std::atoll(list.substr(start, end - start).c_str()));
-        if (settings.sizes.back() < 1000) Fail("a chart holds at least 1000 accounts");
-        start = end + 1;
-      }
+      settings.sizes = Sizes(arg.substr(8));
     } else if (arg.rfind("--server-sizes=", 0) == 0) {
-      settings.server_sizes = {std::atoll(arg.substr(15).c_str())};
+      settings.server_sizes = Sizes(arg.substr(15));
     } else if (arg.rfind("--data=", 0) == 0) {
       settings.data_folder = arg.substr(7);
     } else if (arg.rfind("--min-time=", 0) == 0) {

@@ -139,8 +139,10 @@ PgResult PgConnection::Run(const std::string& sql, const std::vector<PgParam>& p
   }
   const int count = static_cast<int>(params.size());
   pg_result* raw = nullptr;
-  // Statements without parameters are prepared too when they read: a store's queries.
-  if (params.empty() && sql.rfind("SELECT ", 0) != 0) {
+  // Statements without parameters are prepared too when they read: a store's queries, a union
+  // of two ordered selects included.
+  const bool reads = sql.rfind("SELECT ", 0) == 0 || sql.rfind("(SELECT ", 0) == 0;
+  if (params.empty() && !reads) {
     raw = PQexecParams(conn_, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 1);
   } else {
     // A query or a statement with parameters is one of the store's own, run again and again:

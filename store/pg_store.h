@@ -17,6 +17,7 @@
 // it, with nothing half-written, and the next operation reconnects.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "store/query.h"
@@ -48,12 +49,19 @@ class PgDatabase : public Store {
   void Restore(const std::string& file, const std::string& id, int version) override;
   std::vector<std::string> IntegrityProblems() override;
 
+  // Stores many records of one file at once, for set-up tools loading a whole file: each is
+  // journaled as PutRecord does, all in one transaction. The ids must differ.
+  void PutRecords(const std::string& file,
+                  const std::vector<std::pair<std::string, std::string>>& records);
+
   // Removes the whole schema the store lives in, records and journal: for throwaway stores
   // (tests, scenario files). A store in the default schema raises kErrStorage.
   void DropSchema();
   // The server's plan for the statement that fetches the candidates of that access, one line per
   // step, after refreshing the planner's statistics.
   std::vector<std::string> ExplainScan(const std::string& file, const Access& access);
+  // The same for the statement that reads them as a selection of that shape asks.
+  std::vector<std::string> ExplainScan(const std::string& file, const ScanShape& shape);
 
   struct Impl;
 

@@ -39,15 +39,27 @@ Query ParseQuery(const std::string& sentence);
 // Attribute `attr` (1 and up) of a record's whole text; "" when the record has fewer.
 std::string_view AttributeOf(std::string_view record, int attr);
 
-// A record as a scan reads it: its id, its attribute 1 and, when it was read, its whole text.
+// A record as a scan reads it: its id, its attribute 1 and, when it was read, its whole text, or
+// else some of its attributes past the first, read one by one (values[k] is attribute
+// numbers[k]).
 struct RecordView {
   std::string_view id;
   std::string_view attr1;
   std::string_view body;
   bool attr1_multivalued = true;  // false when attribute 1 is known to hold one value
-  // Attribute attr, 0 being the id; attributes from 2 on need the whole text.
+  const std::vector<int>* numbers = nullptr;
+  const std::string_view* values = nullptr;
+  // Attribute attr, 0 being the id; attributes from 2 on need the whole text, or to be among
+  // those read one by one.
   std::string_view Attribute(int attr) const {
-    return attr == 0 ? id : attr == 1 ? attr1 : AttributeOf(body, attr);
+    if (attr == 0) return id;
+    if (attr == 1) return attr1;
+    if (numbers != nullptr) {
+      for (size_t k = 0; k < numbers->size(); ++k) {
+        if ((*numbers)[k] == attr) return values[k];
+      }
+    }
+    return AttributeOf(body, attr);
   }
 };
 
@@ -71,6 +83,9 @@ struct ScanShape {
   Access access;
   enum Order { kAnyOrder, kById, kByAttr1 } order = kAnyOrder;
   bool body = true;  // the whole text; without it only the id and attribute 1 are read
+  // The attributes past the first that the selection reads (wanted, sorted on or tested), in
+  // increasing order: a source may read those alone rather than the whole text.
+  std::vector<int> attrs;
 };
 
 // Picks the narrowest index range implied by a positive condition ("AVEC 0 = ..." or

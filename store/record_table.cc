@@ -420,7 +420,7 @@ void RecordTable::Scan(const std::string& file, const Shape& shape, const RowVis
 }
 
 void RecordTable::Scan(const std::string& file, const Access& access, const Visitor& visit) {
-  Scan(file, Shape{access, Shape::kAnyOrder, true},
+  Scan(file, Shape{access, Shape::kAnyOrder, true, {}},
        [&](const RecordView& record) { visit(record.id, record.body); });
 }
 

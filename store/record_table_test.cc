@@ -73,7 +73,7 @@ TEST(RecordTableTest, AStoreOfTheEarlierLayoutIsBroughtUpToDateWhenOpened) {
   RecordTable table(base.path, kFiles);
   EXPECT_EQ("C", table.Get("RUBSAISIE", "001").value_or("?"));
   std::string order;
-  table.Scan("RUBSAISIE", {{}, ScanShape::kByAttr1, false},
+  table.Scan("RUBSAISIE", {{}, ScanShape::kByAttr1, false, {}},
              [&](const RecordView& record) { order += std::string(record.id) + " "; });
   EXPECT_EQ("002 001 ", order);
   EXPECT_FALSE(table.Insert("RUBSAISIE", "001", "A"));

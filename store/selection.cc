@@ -46,13 +46,19 @@ void AppendValues(std::string& text, const std::vector<int>& wanted, const Recor
   }
 }
 
-// The whole text of a record is read only when an attribute past the first is needed.
-bool NeedsBody(const Query& query, const std::vector<int>& wanted) {
-  auto past_first = [](int attr) { return attr > 1; };
-  return std::any_of(wanted.begin(), wanted.end(), past_first) ||
-         past_first(query.sort_attr.value_or(0)) ||
-         std::any_of(query.conditions.begin(), query.conditions.end(),
-                     [&](const Condition& c) { return past_first(c.attr); });
+// The attributes past the first that the selection reads, in increasing order: the whole text of
+// a record is read only when there are some.
+std::vector<int> AttributesRead(const Query& query, const std::vector<int>& wanted) {
+  std::vector<int> attrs;
+  auto note = [&](int attr) {
+    if (attr > 1) attrs.push_back(attr);
+  };
+  for (int attr : wanted) note(attr);
+  note(query.sort_attr.value_or(0));
+  for (const Condition& condition : query.conditions) note(condition.attr);
+  std::sort(attrs.begin(), attrs.end());
+  attrs.erase(std::unique(attrs.begin(), attrs.end()), attrs.end());
+  return attrs;
 }
 
 struct SortedRow {
@@ -128,7 +134,8 @@ Selection Select(RecordSource& source, const std::string& request) {
 
   ScanShape shape;
   shape.access = ChooseAccess(query);
-  shape.body = NeedsBody(query, wanted);
+  shape.attrs = AttributesRead(query, wanted);
+  shape.body = !shape.attrs.empty();
   int sort_attr = query.sort_attr.value_or(0);
   Selection selection;
   // The id and attribute 1 orders come from the source's indexes when it can read in them.

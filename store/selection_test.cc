@@ -52,7 +52,9 @@ TEST_F(SelectionTest, PrefixAndEqualityConditionsReadOnlyTheirRange) {
     // The statement the selection runs: in the order the sentence asks.
     Query query = ParseQuery(sentence);
     RecordTable::Shape shape{ChooseAccess(query),
-                             query.sort_attr == 1 ? ScanShape::kByAttr1 : ScanShape::kById};
+                             query.sort_attr == 1 ? ScanShape::kByAttr1 : ScanShape::kById,
+                             true,
+                             {}};
     std::string plan;
     for (const std::string& step : table_.ExplainScan(shape)) plan += step + "; ";
     const char* seek[] = {"(file=?)", "AND id", "AND attr1"};

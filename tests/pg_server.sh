@@ -9,6 +9,10 @@
 # STATE is a file where start notes the cluster's folder for stop. When TALVERO_PG_URL is set,
 # start prints it and starts nothing, and stop leaves that server alone: a test run only ever
 # stops a server it started.
+#
+# The server runs with fsync=off, for the speed of the tests. With TALVERO_PG_DURABLE=1 at start
+# (make bench), it syncs every commit to the disk as a production server does, so that the
+# benchmarks time durable writes; a restart keeps the choice made at start.
 set -eu
 
 action=${1:-}
@@ -46,6 +50,9 @@ start() {
   chmod 700 "$dir"
   [ "$(id -u)" -eq 0 ] && chown postgres: "$dir"
   echo "$dir" >"$state"
+  fsync=off
+  [ "${TALVERO_PG_DURABLE:-}" = 1 ] && fsync=on
+  echo "$fsync" >"$dir/fsync"
   as_owner "$bindir/initdb" -D "$dir/data" -U talvero --auth=trust --encoding=UTF8 --locale=C \
     >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; stop; exit 1; }
   run_server start || { cat "$dir/server.log" >&2; stop; exit 1; }
@@ -55,7 +62,8 @@ start() {
 # Only the socket in the cluster's own folder: nothing else on the machine can reach it.
 run_server() {
   as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 -m fast \
-    -o "-c listen_addresses= -k $dir -c fsync=off" "$1" >/dev/null
+    -o "-c listen_addresses= -k $dir -c fsync=$(cat "$dir/fsync") -c synchronous_commit=on" \
+    "$1" >/dev/null
 }
 
 restart() {
