@@ -7,6 +7,7 @@
 
 #include "gateways/dba_error.h"
 #include "gateways/dyn_array.h"
+#include "store/record_statement.h"
 #include "store/store.h"
 
 namespace talvero::store {
@@ -17,78 +18,7 @@ namespace {
 // a slow disk without leaving the operator stuck for ever.
 constexpr int kBusyTimeoutMs = 10000;
 
-[[noreturn]] void FailStorage(sqlite3* db, const std::string& what) {
-  std::string reason = db ? sqlite3_errmsg(db) : "mémoire insuffisante";
-  throw ComponentError(kErrStorage,
-                       "Erreur de la base d'enregistrements (" + what + ") : " + reason);
-}
-
 }  // namespace
-
-// One prepared statement, kept for the life of the connection. Use() hands it out with fresh
-// bindings; the returned guard resets it so that it never holds a read lock afterwards.
-class RecordTable::Statement {
- public:
-  Statement(sqlite3* db, const std::string& sql) : db_(db), sql_(sql) {
-    if (sqlite3_prepare_v3(db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr) !=
-        SQLITE_OK) {
-      FailStorage(db, "préparation de " + sql);
-    }
-  }
-  ~Statement() { sqlite3_finalize(stmt_); }
-
-  class Use {
-   public:
-    explicit Use(Statement& s) : s_(s) {}
-    ~Use() {
-      sqlite3_reset(s_.stmt_);
-      sqlite3_clear_bindings(s_.stmt_);
-    }
-    Use& Text(int i, const std::string& text) {
-      s_.Check(sqlite3_bind_text(s_.stmt_, i, text.data(), static_cast<int>(text.size()),
-                                 SQLITE_TRANSIENT));
-      return *this;
-    }
-    // Ids and record texts are bytes, compared byte by byte; data() is never null, so an empty
-    // text stays an empty blob and never becomes NULL.
-    Use& Blob(int i, std::string_view bytes) {
-      s_.Check(sqlite3_bind_blob(s_.stmt_, i, bytes.data(), static_cast<int>(bytes.size()),
-                                 SQLITE_TRANSIENT));
-      return *this;
-    }
-    Use& Int(int i, int value) {
-      s_.Check(sqlite3_bind_int(s_.stmt_, i, value));
-      return *this;
-    }
-    int Parameters() const { return sqlite3_bind_parameter_count(s_.stmt_); }
-    sqlite3_stmt* Raw() { return s_.stmt_; }
-    // True while a row is there.
-    bool Step() {
-      int rc = sqlite3_step(s_.stmt_);
-      if (rc == SQLITE_ROW) return true;
-      if (rc == SQLITE_DONE) return false;
-      FailStorage(s_.db_, s_.sql_);
-    }
-    int IntColumn(int i) const { return sqlite3_column_int(s_.stmt_, i); }
-    std::string_view Column(int i) const {
-      auto data = static_cast<const char*>(sqlite3_column_blob(s_.stmt_, i));
-      int size = sqlite3_column_bytes(s_.stmt_, i);
-      return data ? std::string_view(data, size) : std::string_view();
-    }
-
-   private:
-    Statement& s_;
-  };
-
- private:
-  void Check(int rc) {
-    if (rc != SQLITE_OK) FailStorage(db_, sql_);
-  }
-
-  sqlite3* db_;
-  std::string sql_;
-  sqlite3_stmt* stmt_ = nullptr;
-};
 
 RecordTable::RecordTable(const std::string& path, const std::vector<std::string>& first_files) {
   // The connection is guarded by mutex_: SQLite need not lock it again on every call.
@@ -177,12 +107,10 @@ void RecordTable::CreateSchema(const std::vector<std::string>& first_files) {
       is_new = !probe.Step();
     }
     Execute("CREATE TABLE IF NOT EXISTS files (name TEXT PRIMARY KEY) WITHOUT ROWID");
+    const bool journal_rewritten = CreateJournal();
     CreateRecordsInAttr1Order();
-    // Every version of every record: made in stores older than the journal too.
-    Execute(
-        "CREATE TABLE IF NOT EXISTS journal (file TEXT NOT NULL, id BLOB NOT NULL, "
-        "version INTEGER NOT NULL, at TEXT NOT NULL, operator TEXT NOT NULL, before BLOB, "
-        "after BLOB, PRIMARY KEY (file, id, version)) WITHOUT ROWID");
+    if (journal_rewritten) NoteDeletedRecords();
+    Execute("DROP INDEX IF EXISTS journal_links_while_rewriting");
     KeepJournalByTriggers();
     if (is_new) {
       for (const std::string& file : first_files) {
@@ -208,18 +136,22 @@ void RecordTable::CreateSchema(const std::vector<std::string>& first_files) {
 void RecordTable::CreateRecordsInAttr1Order() {
   constexpr const char* kColumns =
       "(file TEXT NOT NULL, attr1 BLOB NOT NULL, id BLOB NOT NULL, body BLOB NOT NULL, "
-      "attr1_multivalued INTEGER NOT NULL, PRIMARY KEY (file, attr1, id)) WITHOUT ROWID";
-  bool keyed_by_id = false;
+      "attr1_multivalued INTEGER NOT NULL, last_change INTEGER, PRIMARY KEY (file, attr1, id)) "
+      "WITHOUT ROWID";
+  bool outdated = false;
   {
-    Statement::Use probe(Prepared(
-        "SELECT sql LIKE '%PRIMARY KEY (file, id)%' FROM sqlite_master WHERE name = 'records'"));
-    keyed_by_id = probe.Step() && probe.IntColumn(0) == 1;
+    Statement::Use probe(
+        Prepared("SELECT sql NOT LIKE '%last_change%' FROM sqlite_master WHERE name = 'records'"));
+    outdated = probe.Step() && probe.IntColumn(0) == 1;
   }
-  // Stores made when records were kept in id order are rewritten once, in this transaction.
-  if (keyed_by_id) {
+  // Stores of an earlier layout (records in id order, or without the link to their journal) are
+  // rewritten once, in this transaction.
+  if (outdated) {
+    Execute("CREATE INDEX IF NOT EXISTS journal_links_while_rewriting ON journal (file, id, seq)");
     Execute(std::string("CREATE TABLE records_in_attr1_order ") + kColumns);
     Execute(
-        "INSERT INTO records_in_attr1_order SELECT file, attr1, id, body, attr1_multivalued "
+        "INSERT INTO records_in_attr1_order SELECT file, attr1, id, body, attr1_multivalued, "
+        "(SELECT max(seq) FROM journal j WHERE j.file = records.file AND j.id = records.id) "
         "FROM records");
     Execute("DROP TABLE records");
     Execute("ALTER TABLE records_in_attr1_order RENAME TO records");
@@ -282,14 +214,18 @@ bool RecordTable::Write(const std::string& file, const std::string& id, const st
   std::lock_guard lock(mutex_);
   RequireFile(file);
   // A new attribute 1 moves the record to its new place: the id's conflict then updates the key.
-  Statement::Use insert(
-      Prepared(only_new ? "INSERT INTO records (file, attr1, id, body, attr1_multivalued) "
-                          "VALUES (?1, ?4, ?2, ?3, ?5) ON CONFLICT DO NOTHING"
-                        : "INSERT INTO records (file, attr1, id, body, attr1_multivalued) "
-                          "VALUES (?1, ?4, ?2, ?3, ?5) "
-                          "ON CONFLICT (file, attr1, id) DO UPDATE SET body = excluded.body "
-                          "ON CONFLICT (file, id) DO UPDATE SET attr1 = excluded.attr1, "
-                          "body = excluded.body, attr1_multivalued = excluded.attr1_multivalued"));
+  // last_change numbers the journal's version this write adds: the triggers store it so.
+  Statement::Use insert(Prepared(
+      only_new ? "INSERT INTO records (file, attr1, id, body, attr1_multivalued, last_change) "
+                 "VALUES (?1, ?4, ?2, ?3, ?5, (SELECT coalesce(max(seq), 0) + 1 FROM journal)) "
+                 "ON CONFLICT DO NOTHING"
+               : "INSERT INTO records (file, attr1, id, body, attr1_multivalued, last_change) "
+                 "VALUES (?1, ?4, ?2, ?3, ?5, (SELECT coalesce(max(seq), 0) + 1 FROM journal)) "
+                 "ON CONFLICT (file, attr1, id) DO UPDATE SET body = excluded.body, "
+                 "last_change = excluded.last_change "
+                 "ON CONFLICT (file, id) DO UPDATE SET attr1 = excluded.attr1, "
+                 "body = excluded.body, attr1_multivalued = excluded.attr1_multivalued, "
+                 "last_change = excluded.last_change"));
   insert.Text(1, file).Blob(2, id).Blob(3, text).Blob(4, attr1).Int(5, multivalued).Step();
   return sqlite3_changes(db_) > 0;
 }
@@ -437,63 +373,6 @@ void RecordTable::SetOperator(const std::string& name) {
   operator_name_ = name;
 }
 
-// The journal is kept by the table itself: whatever writes a record, through this class or not,
-// adds its version in the same statement, with the text before read under that statement's own
-// write lock. The operator's name comes from this connection (talvero_operator()).
-void RecordTable::KeepJournalByTriggers() {
-  sqlite3_create_function(
-      db_, "talvero_operator", 0, SQLITE_UTF8, this,
-      [](sqlite3_context* context, int, sqlite3_value**) {
-        auto* table = static_cast<RecordTable*>(sqlite3_user_data(context));
-        const std::string& name = table->operator_name_;
-        sqlite3_result_text(context, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-      },
-      nullptr, nullptr);
-  auto version = [](const char* row, const char* before, const char* after) {
-    return std::string("INSERT INTO journal (file, id, version, at, operator, before, after) ") +
-           "SELECT " + row + ".file, " + row + ".id, coalesce(max(version), 0) + 1, " +
-           "strftime('%Y-%m-%d %H:%M:%S', 'now'), talvero_operator(), " + before + ", " + after +
-           " FROM journal WHERE file = " + row + ".file AND id = " + row + ".id; END";
-  };
-  Execute("CREATE TRIGGER IF NOT EXISTS records_journal_insert AFTER INSERT ON records BEGIN " +
-          version("NEW", "NULL", "NEW.body"));
-  Execute("CREATE TRIGGER IF NOT EXISTS records_journal_update AFTER UPDATE ON records BEGIN " +
-          version("NEW", "OLD.body", "NEW.body"));
-  Execute("CREATE TRIGGER IF NOT EXISTS records_journal_delete AFTER DELETE ON records BEGIN " +
-          version("OLD", "OLD.body", "NULL"));
-}
-
-std::vector<Version> RecordTable::History(const std::string& file, const std::string& id) {
-  std::lock_guard lock(mutex_);
-  RequireFile(file);
-  Statement::Use query(
-      Prepared("SELECT version, at, operator, before, after, before IS NULL, after IS NULL "
-               "FROM journal WHERE file = ?1 AND id = ?2 ORDER BY version"));
-  query.Text(1, file).Blob(2, id);
-  std::vector<Version> versions;
-  auto optional = [&](int column, int is_null) {
-    return query.Column(is_null) == "1" ? std::nullopt
-                                        : std::optional<std::string>(query.Column(column));
-  };
-  while (query.Step()) {
-    versions.push_back({std::stoi(std::string(query.Column(0))), std::string(query.Column(1)),
-                        std::string(query.Column(2)), optional(3, 5), optional(4, 6)});
-  }
-  return versions;
-}
-
-std::optional<std::optional<std::string>> RecordTable::TextAfter(const std::string& file,
-                                                                 const std::string& id,
-                                                                 int version) {
-  std::lock_guard lock(mutex_);
-  RequireFile(file);
-  Statement::Use query(Prepared(
-      "SELECT after, after IS NULL FROM journal WHERE file = ?1 AND id = ?2 AND version = ?3"));
-  if (!query.Text(1, file).Blob(2, id).Int(3, version).Step()) return std::nullopt;
-  if (query.Column(1) == "1") return std::optional<std::string>();
-  return std::optional<std::string>(query.Column(0));
-}
-
 void RecordTable::ForEach(const std::string& file, const Visitor& visit) {
   std::lock_guard lock(mutex_);
   RequireFile(file);
@@ -529,15 +408,7 @@ std::vector<std::string> RecordTable::IntegrityProblems() {
       problems.push_back(where + " : " + e.what());
     }
   }
-  // The last version of a record's journal is what the record holds.
-  Statement::Use stale(Prepared(
-      "SELECT j.file, j.id FROM journal j LEFT JOIN records r ON r.file = j.file AND r.id = j.id "
-      "WHERE j.version = (SELECT max(version) FROM journal k WHERE k.file = j.file AND "
-      "k.id = j.id) AND r.body IS NOT j.after ORDER BY j.file, j.id"));
-  while (stale.Step()) {
-    problems.push_back(std::string(stale.Column(0)) + " " + std::string(stale.Column(1)) +
-                       " : le journal ne se termine pas par le texte enregistré");
-  }
+  JournalProblems(problems);
   return problems;
 }
 

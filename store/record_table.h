@@ -102,7 +102,11 @@ class RecordTable {
   bool Write(const std::string& file, const std::string& id, const std::string& text,
              bool only_new);
   void CreateRecordsInAttr1Order();
+  // The journal (record_journal.cc).
+  bool CreateJournal();
+  void NoteDeletedRecords();
   void KeepJournalByTriggers();
+  void JournalProblems(std::vector<std::string>& problems);
 
   // Recursive, so that the statements run by a transaction's body take it again.
   std::recursive_mutex mutex_;

@@ -46,8 +46,8 @@ TEST(RecordTableTest, RangeScans) {
   EXPECT_EQ("001 004", scan("RUBSAISIE", {Access::kAttr1Range, "PRIME", true}));
 }
 
-// A store made when records were kept in id order, without the journal's triggers, is rewritten
-// when opened: the same records, its journal kept and carried on, and new writes journaled.
+// A store made when records were kept in id order and the journal filed under each record is
+// rewritten when opened: the same records, their versions kept and carried on.
 TEST(RecordTableTest, AStoreOfTheEarlierLayoutIsBroughtUpToDateWhenOpened) {
   TempDatabase base;
   sqlite3* old = nullptr;
@@ -66,7 +66,9 @@ TEST(RecordTableTest, AStoreOfTheEarlierLayoutIsBroughtUpToDateWhenOpened) {
       "CAST('B' AS BLOB), 0), ('RUBSAISIE', CAST('001' AS BLOB), CAST('C' AS BLOB), "
       "CAST('C' AS BLOB), 0);"
       "INSERT INTO journal VALUES ('RUBSAISIE', CAST('001' AS BLOB), 1, '2020-01-01 00:00:00', "
-      "'ancien', NULL, CAST('C' AS BLOB));";
+      "'ancien', NULL, CAST('C' AS BLOB)), ('RUBSAISIE', CAST('003' AS BLOB), 2, "
+      "'2020-01-02 00:00:00', 'ancien', CAST('D' AS BLOB), NULL), ('RUBSAISIE', "
+      "CAST('003' AS BLOB), 1, '2020-01-01 00:00:00', 'ancien', NULL, CAST('D' AS BLOB));";
   ASSERT_EQ(SQLITE_OK, sqlite3_exec(old, layout.c_str(), nullptr, nullptr, nullptr));
   sqlite3_close(old);
 
@@ -85,6 +87,13 @@ TEST(RecordTableTest, AStoreOfTheEarlierLayoutIsBroughtUpToDateWhenOpened) {
   EXPECT_EQ("paie", versions[1].operator_name);
   EXPECT_EQ("C", versions[1].before.value_or("?"));
   EXPECT_EQ("A", versions[1].after.value_or("?"));
+  // A record deleted before the rewrite keeps its versions when created again.
+  table.Put("RUBSAISIE", "003", "E");
+  std::string deleted_then_created;
+  for (const Version& v : table.History("RUBSAISIE", "003"))
+    deleted_then_created +=
+        std::to_string(v.number) + v.before.value_or("-") + v.after.value_or("-");
+  EXPECT_EQ("1-D2D-3-E", deleted_then_created);
   EXPECT_TRUE(table.IntegrityProblems().empty());
 }
 
