@@ -8,7 +8,8 @@
 // Every write is one statement, so a transaction of its own (or a part of the Transaction around
 // it) that stores the record and, through the table's triggers, its version in the change journal,
 // in a write-ahead journal synced at each commit: a record and its version are wholly stored or
-// not at all, and other connections (other processes) see them at once.
+// not at all, and other connections (other processes) see them at once. The journal is appended
+// in time order, each version linked to the one before of its record (record_journal.cc).
 // Connections wait for each other's locks instead of failing.
 //
 // Raises ComponentError: kErrStorage for a failure of SQLite itself, kErrNoSuchFile for a file
