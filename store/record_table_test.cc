@@ -66,9 +66,11 @@ TEST(RecordTableTest, AStoreOfTheEarlierLayoutIsBroughtUpToDateWhenOpened) {
       "CAST('B' AS BLOB), 0), ('RUBSAISIE', CAST('001' AS BLOB), CAST('C' AS BLOB), "
       "CAST('C' AS BLOB), 0);"
       "INSERT INTO journal VALUES ('RUBSAISIE', CAST('001' AS BLOB), 1, '2020-01-01 00:00:00', "
-      "'ancien', NULL, CAST('C' AS BLOB)), ('RUBSAISIE', CAST('003' AS BLOB), 2, "
-      "'2020-01-02 00:00:00', 'ancien', CAST('D' AS BLOB), NULL), ('RUBSAISIE', "
-      "CAST('003' AS BLOB), 1, '2020-01-01 00:00:00', 'ancien', NULL, CAST('D' AS BLOB));";
+      "'ancien', NULL, CAST('C' AS BLOB)), ('RUBSAISIE', CAST('003' AS BLOB), 3, "
+      "'2020-01-03 00:00:00', 'ancien', CAST('F' AS BLOB), NULL), ('RUBSAISIE', "
+      "CAST('003' AS BLOB), 1, '2020-01-01 00:00:00', 'ancien', NULL, CAST('D' AS BLOB)), "
+      "('RUBSAISIE', CAST('003' AS BLOB), 2, '2020-01-02 00:00:00', 'ancien', "
+      "CAST('D' AS BLOB), CAST('F' AS BLOB));";
   ASSERT_EQ(SQLITE_OK, sqlite3_exec(old, layout.c_str(), nullptr, nullptr, nullptr));
   sqlite3_close(old);
 
@@ -93,7 +95,7 @@ TEST(RecordTableTest, AStoreOfTheEarlierLayoutIsBroughtUpToDateWhenOpened) {
   for (const Version& v : table.History("RUBSAISIE", "003"))
     deleted_then_created +=
         std::to_string(v.number) + v.before.value_or("-") + v.after.value_or("-");
-  EXPECT_EQ("1-D2D-3-E", deleted_then_created);
+  EXPECT_EQ("1-D2DF3F-4-E", deleted_then_created);
   EXPECT_TRUE(table.IntegrityProblems().empty());
 }
 
