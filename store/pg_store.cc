@@ -52,22 +52,27 @@ constexpr size_t kMostBytesCut = 600;
 // The text cut at its attribute marks, on the server: for the records of a store made before the
 // attrs column, and for those written by an older program that does not send them (the triggers
 // below). The store itself sends them with each write. NULL for a text that is not short.
-constexpr const char* kAttrsFunction =
-    "CREATE OR REPLACE FUNCTION talvero_attrs(p_body bytea) RETURNS bytea[] "
-    "LANGUAGE plpgsql IMMUTABLE STRICT AS $$\n"
-    "DECLARE v_attrs bytea[] := '{}'; v_rest bytea := p_body; v_at integer;\n"
-    "BEGIN\n"
-    "  LOOP\n"
-    "    v_at := position('\\xfe'::bytea IN v_rest);\n"
-    "    IF v_at = 0 THEN\n"
-    "      v_attrs := v_attrs || v_rest;\n"
-    "      IF octet_length(p_body) + 4 * cardinality(v_attrs) > 600 THEN RETURN NULL; END IF;\n"
-    "      RETURN v_attrs;\n"
-    "    END IF;\n"
-    "    v_attrs := v_attrs || substring(v_rest FROM 1 FOR v_at - 1);\n"
-    "    v_rest := substring(v_rest FROM v_at + 1);\n"
-    "  END LOOP;\n"
-    "END $$";
+// The limit of a short text is the client's own (kMostBytesCut), so both sides cut the same texts.
+std::string AttrsFunction() {
+  return "CREATE OR REPLACE FUNCTION talvero_attrs(p_body bytea) RETURNS bytea[] "
+         "LANGUAGE plpgsql IMMUTABLE STRICT AS $$\n"
+         "DECLARE v_attrs bytea[] := '{}'; v_rest bytea := p_body; v_at integer;\n"
+         "BEGIN\n"
+         "  LOOP\n"
+         "    v_at := position('\\xfe'::bytea IN v_rest);\n"
+         "    IF v_at = 0 THEN\n"
+         "      v_attrs := v_attrs || v_rest;\n"
+         "      IF octet_length(p_body) + 4 * cardinality(v_attrs) > " +
+         std::to_string(kMostBytesCut) +
+         " THEN RETURN NULL; END IF;\n"
+         "      RETURN v_attrs;\n"
+         "    END IF;\n"
+         "    v_attrs := v_attrs || substring(v_rest FROM 1 FOR v_at - 1);\n"
+         "    v_rest := substring(v_rest FROM v_at + 1);\n"
+         "  END LOOP;\n"
+         "END $$";
+}
+
 // A write that gives no attrs (an insert without them, an update of the text alone) gets them
 // from the text; a long text gets none either way.
 const char* const kAttrsTriggers[] = {
@@ -482,7 +487,7 @@ void BringUpToDate(PgConnection& connection) {
       "(NOT EXISTS (SELECT 1 FROM pg_attribute WHERE attrelid = 'records'::regclass "
       "AND attname = 'attrs' AND NOT attisdropped))::text",
       {Text(kWriteFunctionSignature)});
-  if (missing.Value(0, 2) == "true") connection.Run(kAttrsFunction);
+  if (missing.Value(0, 2) == "true") connection.Run(AttrsFunction());
   if (missing.Value(0, 3) == "true") {
     connection.Run("ALTER TABLE records ADD COLUMN attrs bytea[]");
     connection.Run("UPDATE records SET attrs = talvero_attrs(body)");
@@ -557,7 +562,7 @@ DynArrayPtr PgDatabase::DBQuery(const std::string& request, const std::string& o
                                 int32_t& count) {
   Selection selection = Select(*impl_, request);
   count = selection.count;
-  return std::make_shared<DBADynArray>(selection.text);
+  return std::make_shared<DBADynArray>(std::move(selection.text));
 }
 
 void PgDatabase::PutRecords(const std::string& file,
