@@ -155,6 +155,10 @@ class Bench {
       db->PutRecords("PLANCOMPTABLE", records);
     }
     db->PutRecord("COMPTEUR", "999", SettingsText());
+    // The screen's list read once, as on an office's first day: from then on the items' file
+    // keeps apart the attribute it reads (done once in a store's life), before the floor's vacuum.
+    int32_t count = 0;
+    db->DBQuery(Request("SSELECT RUBSAISIE PAR 1", "RUBSAISIE", "0 1 18"), "", count);
     PgFloor floor(url, schema + "_floor", schema);
     RunQueries(Grouped(accounts) + " PostgreSQL", db, floor, accounts);
     db->DropSchema();

@@ -4,200 +4,69 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <iterator>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
 
 #include "gateways/dba_error.h"
 #include "gateways/dyn_array.h"
+#include "store/pg_attrs.h"
 #include "store/pg_connection.h"
+#include "store/pg_layout.h"
 #include "store/selection.h"
 
 namespace talvero::store {
 
 namespace {
 
-// The index of attribute 1 ends with the id and holds the cut text of the short records: a search
-// by attribute 1, or a list in its order, reads the rows it returns, in the order asked, from the
-// index alone, without fetching each record from the table.
-constexpr const char* kAttr1Index =
-    "CREATE INDEX records_by_attr1_attrs ON records (file, attr1_multivalued, attr1, id) "
-    "INCLUDE (attrs)";
+// A record's write outside a transaction: one statement, so one round trip, committed on its own.
+// It shares the writer lock (pg_layout.h), then stores the record (with only_new, $8, not over an
+// existing one) and appends its version to the journal: the journal's sequence is drawn after
+// the record's row is locked, so versions of one record are numbered in the order they were
+// written. The listed attributes come cut by the client for the file's list of attributes it
+// knows ($9); when that list has grown since, the server cuts them for the present list. The
+// statement returns the present list, one row, when it wrote.
+const std::string kWriteStatement =
+    std::string("WITH writer AS (SELECT ") + kSharedWriterLock + "), " +
+    "stored_file AS (SELECT listed FROM files, writer WHERE name = $1), "
+    "written AS (INSERT INTO records (file, id, body, attr1, attr1_multivalued, listed_attrs) "
+    "SELECT $1, $2, $3, $4, $5, CASE WHEN listed = $9::integer[] THEN $6 "
+    "ELSE talvero_listed_attrs($3, listed) END FROM stored_file "
+    "ON CONFLICT (file, id) DO UPDATE SET body = excluded.body, attr1 = excluded.attr1, "
+    "attr1_multivalued = excluded.attr1_multivalued, listed_attrs = excluded.listed_attrs "
+    "WHERE NOT $8 "
+    "RETURNING 1) "
+    "INSERT INTO journal (file, id, operator, after) SELECT $1, $2, $7, $3 FROM written "
+    "RETURNING (SELECT listed::text FROM stored_file)";
 
-// attr1 copies attribute 1 for its index; attr1_multivalued marks the records whose attribute 1
-// holds several values, which a range on the whole text cannot answer for one value, so that
-// queries on attribute 1 always add them to the candidates. attrs holds the text cut at its
-// attribute marks (attrs[k] is attribute k), for the texts short enough to be held in the index
-// of attribute 1 too (NULL for the others): a query reading a few attributes has the server send
-// those alone, taken by an array subscript, rather than the whole text.
-const char* const kSchema[] = {
-    "CREATE TABLE files (name text COLLATE \"C\" PRIMARY KEY)",
-    "CREATE TABLE records (file text COLLATE \"C\" NOT NULL REFERENCES files (name), "
-    "id bytea NOT NULL, body bytea NOT NULL, attr1 bytea NOT NULL, "
-    "attr1_multivalued boolean NOT NULL, attrs bytea[], PRIMARY KEY (file, id))",
-    kAttr1Index,
-    "CREATE TABLE journal (file text COLLATE \"C\" NOT NULL, id bytea NOT NULL, "
-    "version integer NOT NULL, at timestamptz NOT NULL DEFAULT now(), "
-    "operator text NOT NULL, before bytea, after bytea, PRIMARY KEY (file, id, version))",
-};
+// A record's deletion, likewise: a version without text after. One row when it deleted.
+const std::string kDeleteStatement =
+    std::string("WITH writer AS (SELECT ") + kSharedWriterLock + "), " +
+    "deleted AS (DELETE FROM records USING writer WHERE file = $1 AND id = $2 RETURNING 1) "
+    "INSERT INTO journal (file, id, operator) SELECT $1, $2, $3 FROM deleted RETURNING 1";
 
-// The writer lock of the store: one advisory lock per schema, released with the transaction.
-constexpr const char* kWriterLock =
-    "SELECT pg_advisory_xact_lock(7410, hashtext(current_schema()))";
-
-// A text is short, and kept cut in attrs, when its length plus four bytes per attribute stays
-// within this: an index entry holds at most about 2700 bytes.
-constexpr size_t kMostBytesCut = 600;
-
-// The text cut at its attribute marks, on the server: for the records of a store made before the
-// attrs column, and for those written by an older program that does not send them (the triggers
-// below). The store itself sends them with each write. NULL for a text that is not short.
-// The limit of a short text is the client's own (kMostBytesCut), so both sides cut the same texts.
-std::string AttrsFunction() {
-  return "CREATE OR REPLACE FUNCTION talvero_attrs(p_body bytea) RETURNS bytea[] "
-         "LANGUAGE plpgsql IMMUTABLE STRICT AS $$\n"
-         "DECLARE v_attrs bytea[] := '{}'; v_rest bytea := p_body; v_at integer;\n"
-         "BEGIN\n"
-         "  LOOP\n"
-         "    v_at := position('\\xfe'::bytea IN v_rest);\n"
-         "    IF v_at = 0 THEN\n"
-         "      v_attrs := v_attrs || v_rest;\n"
-         "      IF octet_length(p_body) + 4 * cardinality(v_attrs) > " +
-         std::to_string(kMostBytesCut) +
-         " THEN RETURN NULL; END IF;\n"
-         "      RETURN v_attrs;\n"
-         "    END IF;\n"
-         "    v_attrs := v_attrs || substring(v_rest FROM 1 FOR v_at - 1);\n"
-         "    v_rest := substring(v_rest FROM v_at + 1);\n"
-         "  END LOOP;\n"
-         "END $$";
-}
-
-// A write that gives no attrs (an insert without them, an update of the text alone) gets them
-// from the text; a long text gets none either way.
-const char* const kAttrsTriggers[] = {
-    "CREATE OR REPLACE FUNCTION talvero_fill_attrs() RETURNS trigger LANGUAGE plpgsql AS $$\n"
-    "BEGIN NEW.attrs := talvero_attrs(NEW.body); RETURN NEW; END $$",
-    "CREATE TRIGGER records_attrs_on_insert BEFORE INSERT ON records FOR EACH ROW "
-    "WHEN (NEW.attrs IS NULL) EXECUTE FUNCTION talvero_fill_attrs()",
-    "CREATE TRIGGER records_attrs_on_update BEFORE UPDATE ON records FOR EACH ROW "
-    "WHEN (NEW.body IS DISTINCT FROM OLD.body AND NEW.attrs IS NOT DISTINCT FROM OLD.attrs) "
-    "EXECUTE FUNCTION talvero_fill_attrs()",
-};
-
-// A record's write on the server: the writer lock, the text stored now, the record stored or
-// deleted (a NULL body), the journal's version with the texts before and after. In one function
-// so that a write outside a transaction is one statement, so one round trip, committed on its
-// own. The function is VOLATILE: each of its statements takes a fresh snapshot, so the text
-// before is read after the lock is held and no other writer's version can slip in between. False
-// when nothing was written (an existing id with only_new, or a deletion of a missing record).
-constexpr const char* kWriteFunction =
-    "CREATE OR REPLACE FUNCTION talvero_write_v2(p_file text, p_id bytea, p_body bytea, "
-    "p_attr1 bytea, p_multivalued boolean, p_attrs bytea[], p_operator text, "
-    "p_only_new boolean) "
-    "RETURNS boolean LANGUAGE plpgsql VOLATILE AS $$\n"
-    "DECLARE v_before bytea; v_found boolean;\n"
-    "BEGIN\n"
-    "  PERFORM pg_advisory_xact_lock(7410, hashtext(current_schema()));\n"
-    "  SELECT body INTO v_before FROM records WHERE file = p_file AND id = p_id;\n"
-    "  v_found := FOUND;\n"
-    "  IF p_body IS NULL THEN\n"
-    "    IF NOT v_found THEN RETURN false; END IF;\n"
-    "    DELETE FROM records WHERE file = p_file AND id = p_id;\n"
-    "  ELSE\n"
-    "    IF v_found AND p_only_new THEN RETURN false; END IF;\n"
-    "    INSERT INTO records (file, id, body, attr1, attr1_multivalued, attrs) "
-    "VALUES (p_file, p_id, p_body, p_attr1, p_multivalued, p_attrs) ON CONFLICT (file, id) "
-    "DO UPDATE SET body = excluded.body, attr1 = excluded.attr1, "
-    "attr1_multivalued = excluded.attr1_multivalued, attrs = excluded.attrs;\n"
-    "  END IF;\n"
-    "  INSERT INTO journal (file, id, version, operator, before, after) "
-    "SELECT p_file, p_id, coalesce(max(version), 0) + 1, p_operator, v_before, p_body "
-    "FROM journal WHERE file = p_file AND id = p_id;\n"
-    "  RETURN true;\n"
-    "END $$";
-constexpr const char* kWriteFunctionSignature =
-    "talvero_write_v2(text, bytea, bytea, bytea, boolean, bytea[], text, boolean)";
-constexpr const char* kWriteCall = "SELECT talvero_write_v2($1, $2, $3, $4, $5, $6, $7, $8)::text";
+// Many records of one file written by one statement, each journaled as a write of its own: $1
+// the file, $2 the operator, then arrays of the ids, texts, attributes 1 and their marks. The
+// server cuts the listed attributes. The writer lock is held by the transaction around.
+constexpr const char* kBatchWrite =
+    "WITH input AS (SELECT * FROM unnest($3::bytea[], $4::bytea[], $5::bytea[], $6::boolean[]) "
+    "AS t (id, body, attr1, multivalued)), "
+    "written AS (INSERT INTO records (file, id, body, attr1, attr1_multivalued, listed_attrs) "
+    "SELECT $1, i.id, i.body, i.attr1, i.multivalued, talvero_listed_attrs(i.body, f.listed) "
+    "FROM input i, files f WHERE f.name = $1 ON CONFLICT (file, id) DO UPDATE "
+    "SET body = excluded.body, attr1 = excluded.attr1, "
+    "attr1_multivalued = excluded.attr1_multivalued, listed_attrs = excluded.listed_attrs "
+    "RETURNING id, body) "
+    "INSERT INTO journal (file, id, operator, after) SELECT $1, id, $2, body FROM written";
 
 // A query reading more attributes than this reads the whole text instead.
 constexpr size_t kMostAttributesApart = 8;
 
-void AppendInt32(std::string& out, uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
-}
-
-uint32_t ReadInt32(std::string_view in, size_t at) {
-  uint32_t value = 0;
-  for (size_t k = 0; k < 4; ++k) value = (value << 8) | static_cast<unsigned char>(in[at + k]);
-  return value;
-}
-
-// A one-dimension array in the server's binary form: dimensions, no NULLs, the element type
-// (17 bytea, 16 boolean), then each element's length and bytes.
-std::string BinaryArray(const std::vector<std::string_view>& elements, uint32_t type) {
-  std::string array;
-  for (uint32_t header : {1u, 0u, type, static_cast<uint32_t>(elements.size()), 1u}) {
-    AppendInt32(array, header);
-  }
-  for (std::string_view element : elements) {
-    AppendInt32(array, static_cast<uint32_t>(element.size()));
-    array += element;
-  }
-  return array;
-}
-constexpr uint32_t kByteaType = 17;
-constexpr uint32_t kBooleanType = 16;
-
-// The text cut at its attribute marks, as a bytea[]: always one element at least, as the server's
-// talvero_attrs gives; nothing for a text that is not short.
-std::optional<std::string> AttrsArray(std::string_view text) {
-  std::vector<std::string_view> attrs;
-  for (size_t start = 0;;) {
-    size_t mark = text.find(kAttrMark, start);
-    attrs.push_back(text.substr(start, mark == text.npos ? text.npos : mark - start));
-    if (mark == text.npos) break;
-    start = mark + 1;
-  }
-  if (text.size() + 4 * attrs.size() > kMostBytesCut) return std::nullopt;
-  return BinaryArray(attrs, kByteaType);
-}
-
-// Many records of one file written by one statement, each journaled as a write of its own: $1
-// the file, $2 the operator, then arrays of the ids, texts, attributes 1 and their marks. The
-// server cuts the texts (the trigger on insert). The writer lock is held by the transaction
-// around, so the texts before read here are the current ones.
-constexpr const char* kBatchWrite =
-    "WITH input AS (SELECT * FROM unnest($3::bytea[], $4::bytea[], $5::bytea[], $6::boolean[]) "
-    "AS t (id, body, attr1, multivalued)), "
-    "journaled AS (INSERT INTO journal (file, id, version, operator, before, after) "
-    "SELECT $1, i.id, coalesce((SELECT max(version) FROM journal j WHERE j.file = $1 "
-    "AND j.id = i.id), 0) + 1, $2, r.body, i.body "
-    "FROM input i LEFT JOIN records r ON r.file = $1 AND r.id = i.id) "
-    "INSERT INTO records (file, id, body, attr1, attr1_multivalued) "
-    "SELECT $1, id, body, attr1, multivalued FROM input ON CONFLICT (file, id) DO UPDATE "
-    "SET body = excluded.body, attr1 = excluded.attr1, "
-    "attr1_multivalued = excluded.attr1_multivalued, attrs = excluded.attrs";
-
-// The elements of a one-dimension bytea[] in binary form, joined again by attribute marks: the
-// text they were cut from.
-std::optional<std::string> JoinedAttrs(std::string_view array) {
-  if (array.size() < 20 || ReadInt32(array, 0) != 1 || ReadInt32(array, 8) != 17) {
-    return std::nullopt;
-  }
-  std::string text;
-  size_t at = 20;
-  for (uint32_t k = 0, count = ReadInt32(array, 12); k < count; ++k) {
-    if (at + 4 > array.size()) return std::nullopt;
-    uint32_t length = ReadInt32(array, at);
-    at += 4;
-    if (length == 0xFFFFFFFF || at + length > array.size()) return std::nullopt;
-    if (k > 0) text += kAttrMark;
-    text += array.substr(at, length);
-    at += length;
-  }
-  return text;
-}
+// A file's list of attributes grows only while the file is this small: the records already there
+// are cut again at once, which must stay short for the operator whose list waits for it.
+constexpr int kMostRecordsRecut = 20000;
 
 PgParam Bytes(std::string_view bytes) {
   return PgParam::Bytes(bytes);
@@ -255,34 +124,21 @@ std::string FileLiteral(const std::string& file) {
   return literal + "'";
 }
 
-// Whether a scan of that shape reads its attributes past the first one by one.
-bool ReadsAttributesApart(const ScanShape& shape) {
+// Whether a scan of that shape could read its attributes past the first one by one.
+bool WantsAttributesApart(const ScanShape& shape) {
   return !shape.attrs.empty() && shape.attrs.size() <= kMostAttributesApart;
 }
 
-// The columns a scan reads: the id and attribute 1, then the attributes asked (an attribute past
-// the array's end is NULL, which reads as empty), or the whole text. The cut text is in the index
-// of attribute 1, so a scan in its order reads no table row but those of long records, which are
-// not cut: for those the first attribute's column holds an attribute mark and the whole text, a
-// value no attribute can have (no extra column, which would cost as much as an attribute).
-std::string ScanColumns(const ScanShape& shape) {
-  std::string columns = "id, attr1";
-  if (ReadsAttributesApart(shape)) {
-    for (int attr : shape.attrs) {
-      std::string subscript = "attrs[" + std::to_string(attr) + "]";
-      if (attr != shape.attrs.front()) {
-        columns += ", " + subscript;
-        continue;
-      }
-      columns +=
-          ", CASE WHEN attrs IS NULL THEN '\\xfe'::bytea || (SELECT body FROM records whole "
-          "WHERE whole.file = records.file AND whole.id = records.id) ELSE " +
-          subscript + " END";
-    }
-  } else if (shape.body) {
-    columns += ", body";
+// The columns a scan reads: the id and attribute 1, then, when the file keeps the attributes asked
+// apart, the values it keeps and, for a long record only, which keeps none, its whole text; else
+// the whole text, if the scan needs it. The values kept are in the index of attribute 1, so a scan
+// in its order reads no table row but those of long records.
+std::string ScanColumns(const ScanShape& shape, bool apart) {
+  if (apart) {
+    return "id, attr1, listed_attrs, CASE WHEN listed_attrs IS NULL THEN (SELECT body FROM "
+           "records whole WHERE whole.file = records.file AND whole.id = records.id) END";
   }
-  return columns;
+  return shape.body ? "id, attr1, body" : "id, attr1";
 }
 
 // The file is written into the statement, not passed: each file gets a plan of its own, made
@@ -291,11 +147,11 @@ std::string ScanColumns(const ScanShape& shape) {
 // In the order of attribute 1, the records whose attribute 1 holds one value and those whose
 // attribute 1 holds several are each read in order from the index of attribute 1 and merged, so
 // that the server never sorts.
-std::string OrderedScanStatement(const ScanShape& shape, const std::string& file) {
+std::string OrderedScanStatement(const ScanShape& shape, const std::string& file, bool apart) {
   const Access& access = shape.access;
   const std::string literal = FileLiteral(file);
   const std::string select =
-      "SELECT " + ScanColumns(shape) + " FROM records WHERE file = " + literal;
+      "SELECT " + ScanColumns(shape, apart) + " FROM records WHERE file = " + literal;
   auto range = [&](const std::string& column) {
     if (!access.prefix) return " AND " + column + " = $1";
     std::string sql = " AND " + column + " >= $1";
@@ -355,9 +211,9 @@ struct PgDatabase::Impl : public RecordSource {
     if (!IsUtf8(file)) return false;
     std::lock_guard lock(mutex);
     if (known_files.count(file)) return true;
-    if (connection.Run("SELECT 1 FROM files WHERE name = $1", {Text(file)}).Rows() == 0) {
-      return false;
-    }
+    PgResult rows = connection.Run("SELECT listed::text FROM files WHERE name = $1", {Text(file)});
+    if (rows.Rows() == 0) return false;
+    listed[file] = ParseListed(rows.Value(0, 0));
     if (!connection.InTransaction()) known_files.insert(file);
     return true;
   }
@@ -380,8 +236,9 @@ struct PgDatabase::Impl : public RecordSource {
         shape.access.prefix ? PrefixEnd(shape.access.key) : std::nullopt;
     std::vector<PgParam> params = ScanParams(file, shape.access, end);
     params.erase(params.begin());  // the file is in the statement
-    PgResult rows = connection.Run(OrderedScanStatement(shape, file), params);
-    const bool apart = ReadsAttributesApart(shape);
+    const bool apart = ReadsApart(file, shape);
+    PgResult rows = connection.Run(OrderedScanStatement(shape, file, apart), params);
+    const std::vector<int>& known = listed[file];
     const int attr_count = apart ? static_cast<int>(shape.attrs.size()) : 0;
     std::vector<std::string_view> values(attr_count);
     for (int row = 0; row < rows.Rows(); ++row) {
@@ -389,19 +246,77 @@ struct PgDatabase::Impl : public RecordSource {
       std::string_view attr1 = rows.Value(row, 1);
       RecordView record{rows.Value(row, 0), attr1, std::string_view(),
                         attr1.find(kValueMark) != attr1.npos};
-      std::string_view first = shape.body ? rows.Value(row, 2) : std::string_view();
       if (!apart) {
-        record.body = first;
-      } else if (!first.empty() && first[0] == kAttrMark) {
-        record.body = first.substr(1);  // a long record's whole text
+        record.body = shape.body ? rows.Value(row, 2) : std::string_view();
+      } else if (rows.IsNull(row, 2)) {
+        record.body = rows.Value(row, 3);  // a long record's whole text
       } else {
-        for (int k = 0; k < attr_count; ++k) values[k] = rows.Value(row, 2 + k);
+        PickListed(rows.Value(row, 2), known, shape.attrs, values.data());
         record.numbers = &shape.attrs;
         record.values = values.data();
       }
       visit(record);
     }
     return true;
+  }
+
+  // Whether a scan of that shape reads its attributes one by one: when the file keeps them apart.
+  // A list reading attributes the file does not keep apart yet makes it keep them, unless the
+  // file is too large to cut again at once, or the list is read inside a transaction.
+  bool ReadsApart(const std::string& file, const ScanShape& shape) {
+    if (!WantsAttributesApart(shape)) return false;
+    if (AllListed(listed[file], shape.attrs)) return true;
+    if (connection.InTransaction() || not_growing.count(file)) return false;
+    try {
+      GrowListed(file, shape.attrs);
+    } catch (const ComponentError&) {
+      // A server that refuses (an account allowed to read only) leaves the list as it was: the
+      // scan reads the whole texts, as it would for a larger file.
+      not_growing.insert(file);
+    }
+    return AllListed(listed[file], shape.attrs);
+  }
+
+  // Adds attrs to the file's list and cuts the file's records again, in one transaction that
+  // keeps every writer of records waiting: a write whose statement starts after it reads the new
+  // list. No writer lock: a transaction holding it may be waiting for this one's table lock.
+  void GrowListed(const std::string& file, const std::vector<int>& attrs) {
+    connection.Begin();
+    try {
+      connection.Run("LOCK TABLE records IN SHARE ROW EXCLUSIVE MODE");
+      std::vector<int> present =
+          ParseListed(connection.Run("SELECT listed::text FROM files WHERE name = $1", {Text(file)})
+                          .Value(0, 0));
+      // New attributes go at the end of the list: those listed keep their places.
+      std::vector<int> grown = present;
+      for (int attr : attrs) {
+        if (!AllListed(grown, {attr})) grown.push_back(attr);
+      }
+      if (grown.size() > present.size() && IsSmall(file)) {
+        connection.Run("UPDATE files SET listed = $2::integer[] WHERE name = $1",
+                       {Text(file), Text(ListedText(grown))});
+        connection.Run(
+            "UPDATE records SET listed_attrs = talvero_listed_attrs(body, $2::integer[]) "
+            "WHERE file = $1 AND listed_attrs IS NOT NULL",
+            {Text(file), Text(ListedText(grown))});
+        present = std::move(grown);
+      } else if (grown.size() > present.size()) {
+        not_growing.insert(file);
+      }
+      connection.End(true);
+      listed[file] = std::move(present);
+    } catch (...) {
+      connection.End(false);
+      throw;
+    }
+  }
+
+  bool IsSmall(const std::string& file) {
+    PgResult size =
+        connection.Run("SELECT count(*)::text FROM (SELECT FROM records WHERE file = $1 LIMIT " +
+                           std::to_string(kMostRecordsRecut + 1) + ") s",
+                       {Text(file)});
+    return std::stoi(std::string(size.Value(0, 0))) <= kMostRecordsRecut;
   }
 
   std::optional<std::string> Get(const std::string& file, const std::string& id) {
@@ -420,21 +335,10 @@ struct PgDatabase::Impl : public RecordSource {
   bool WriteRecord(const std::string& file, const std::string& id,
                    const std::optional<std::string>& text, bool only_new) {
     std::lock_guard lock(mutex);
-    std::string_view attr1 = text ? AttributeOf(*text, 1) : std::string_view();
-    bool multivalued = attr1.find(kValueMark) != attr1.npos;
-    const std::optional<std::string> attrs = text ? AttrsArray(*text) : std::nullopt;
-    std::vector<PgParam> params = {Text(file),
-                                   Bytes(id),
-                                   OptionalBytes(text),
-                                   Bytes(attr1),
-                                   Text(multivalued ? "true" : "false"),
-                                   OptionalBytes(attrs),
-                                   Text(operator_name),
-                                   Text(only_new ? "true" : "false")};
     bool written = false;
     auto write = [&] {
       RequireFile(file);
-      written = connection.Run(kWriteCall, params).Value(0, 0) == "true";
+      written = text ? Store(file, id, *text, only_new) : Remove(file, id);
     };
     if (connection.InTransaction()) {
       Write(write);
@@ -442,6 +346,28 @@ struct PgDatabase::Impl : public RecordSource {
       write();
     }
     return written;
+  }
+
+  bool Store(const std::string& file, const std::string& id, const std::string& text,
+             bool only_new) {
+    std::string_view attr1 = AttributeOf(text, 1);
+    bool multivalued = attr1.find(kValueMark) != attr1.npos;
+    const std::vector<int>& known = listed[file];
+    const std::string known_text = ListedText(known);
+    PgResult rows = connection.Run(
+        kWriteStatement,
+        {Text(file), Bytes(id), Bytes(text), Bytes(attr1), Text(multivalued ? "true" : "false"),
+         OptionalBytes(ListedAttrs(text, known)), Text(operator_name),
+         Text(only_new ? "true" : "false"), Text(known_text)});
+    if (rows.Rows() == 0) return false;
+    // Another program has made the file's list longer: this one now cuts for it too.
+    if (rows.Value(0, 0) != known_text) listed[file] = ParseListed(rows.Value(0, 0));
+    return true;
+  }
+
+  bool Remove(const std::string& file, const std::string& id) {
+    return connection.Run(kDeleteStatement, {Text(file), Bytes(id), Text(operator_name)}).Rows() >
+           0;
   }
 
   bool Put(const std::string& file, const std::string& id, const std::string& text, bool only_new) {
@@ -456,6 +382,10 @@ struct PgDatabase::Impl : public RecordSource {
   std::recursive_mutex mutex;
   PgConnection connection;
   std::set<std::string> known_files;
+  // The attributes each file keeps apart for its lists, as last read from the server: a list only
+  // grows, so those named here are kept by every record.
+  std::map<std::string, std::vector<int>> listed;
+  std::set<std::string> not_growing;  // files whose list this connection no longer tries to grow
   std::string operator_name;
 };
 
@@ -476,69 +406,6 @@ class PgFile : public RecordFile {
 
   std::shared_ptr<PgDatabase::Impl> impl_;
 };
-
-// Stores made before the write function, the present index of attribute 1 or the attrs column
-// get them when first opened; the attrs of the records already there are cut on the server.
-void BringUpToDate(PgConnection& connection) {
-  PgResult missing = connection.Run(
-      "SELECT (to_regprocedure($1) IS NULL)::text, "
-      "(to_regclass('records_by_attr1_attrs') IS NULL)::text, "
-      "(to_regprocedure('talvero_attrs(bytea)') IS NULL)::text, "
-      "(NOT EXISTS (SELECT 1 FROM pg_attribute WHERE attrelid = 'records'::regclass "
-      "AND attname = 'attrs' AND NOT attisdropped))::text",
-      {Text(kWriteFunctionSignature)});
-  if (missing.Value(0, 2) == "true") connection.Run(AttrsFunction());
-  if (missing.Value(0, 3) == "true") {
-    connection.Run("ALTER TABLE records ADD COLUMN attrs bytea[]");
-    connection.Run("UPDATE records SET attrs = talvero_attrs(body)");
-  }
-  if (missing.Value(0, 2) == "true") {
-    for (const char* sql : kAttrsTriggers) connection.Run(sql);
-  }
-  if (missing.Value(0, 0) == "true") connection.Run(kWriteFunction);
-  if (missing.Value(0, 1) == "true") {
-    connection.Run(kAttr1Index);
-    connection.Run("DROP INDEX IF EXISTS records_by_attr1_id");
-    connection.Run("DROP INDEX IF EXISTS records_by_attr1");
-  }
-}
-
-// Makes the store's tables and first files unless they are there. The lock makes a second process
-// opening the same new store wait, and only the one that made the tables adds the files.
-void OpenSchema(PgConnection& connection, OpenMode mode) {
-  const std::string& schema = connection.Schema();
-  connection.Begin();
-  try {
-    if (schema.empty()) {
-      // Without a schema of ours, the first of the connection's search path must exist.
-      if (connection.Run("SELECT current_schema()").IsNull(0, 0)) {
-        throw ComponentError(kErrStorage,
-                             "Le schéma choisi par la connexion (search_path) n'existe pas.");
-      }
-      connection.Run(kWriterLock);
-    } else {
-      connection.Run("SELECT pg_advisory_xact_lock(7410, hashtext($1))", {Text(schema)});
-    }
-    bool is_new =
-        connection.Run("SELECT (to_regclass('files') IS NULL)::text").Value(0, 0) == "true";
-    if (is_new && mode == OpenMode::kExisting) {
-      throw ComponentError(kErrStorage, "Aucune base d'enregistrements à cette adresse.");
-    }
-    if (is_new) {
-      // A plain name, checked by the connection: never text from a record or a sentence.
-      if (!schema.empty()) connection.Run("CREATE SCHEMA IF NOT EXISTS " + schema);
-      for (const char* sql : kSchema) connection.Run(sql);
-      for (const std::string& file : FirstFiles()) {
-        connection.Run("INSERT INTO files (name) VALUES ($1)", {Text(file)});
-      }
-    }
-    BringUpToDate(connection);
-  } catch (...) {
-    connection.End(false);
-    throw;
-  }
-  connection.End(true);
-}
 
 }  // namespace
 
@@ -643,9 +510,11 @@ void PgDatabase::ForEachRecord(const std::string& file, const Visitor& visit) {
 std::vector<Version> PgDatabase::History(const std::string& file, const std::string& id) {
   std::lock_guard lock(impl_->mutex);
   impl_->RequireFile(file);
+  // A version's text before is the text after the one before it.
   PgResult rows = impl_->connection.Run(
-      "SELECT version::text, to_char(at AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS'), operator, "
-      "before, after FROM journal WHERE file = $1 AND id = $2 ORDER BY version",
+      "SELECT (row_number() OVER w)::text, "
+      "to_char(at AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS'), operator, lag(after) OVER w, "
+      "after FROM journal WHERE file = $1 AND id = $2 WINDOW w AS (ORDER BY seq) ORDER BY seq",
       {Text(file), Bytes(id)});
   std::vector<Version> versions;
   for (int row = 0; row < rows.Rows(); ++row) {
@@ -660,9 +529,10 @@ void PgDatabase::Restore(const std::string& file, const std::string& id, int ver
   impl_->Write([&] {
     impl_->RequireFile(file);
     PgResult rows = impl_->connection.Run(
-        "SELECT after FROM journal WHERE file = $1 AND id = $2 AND version = $3",
-        {Text(file), Bytes(id), Text(std::to_string(version))});
-    if (rows.Rows() == 0) {
+        "SELECT after FROM journal WHERE file = $1 AND id = $2 ORDER BY seq "
+        "OFFSET $3::bigint - 1 LIMIT 1",
+        {Text(file), Bytes(id), Text(std::to_string(std::max(version, 1)))});
+    if (version < 1 || rows.Rows() == 0) {
       throw ComponentError(kErrRecordNotFound, "La version " + std::to_string(version) +
                                                    " de l'enregistrement \"" + id +
                                                    "\" du fichier " + file + " n'existe pas.");
@@ -680,8 +550,9 @@ std::vector<std::string> PgDatabase::IntegrityProblems() {
   std::lock_guard lock(impl_->mutex);
   std::vector<std::string> problems;
   PgResult rows = impl_->connection.Run(
-      "SELECT file, id, body, attr1, attr1_multivalued::text, attrs FROM records "
-      "ORDER BY file, id");
+      "SELECT r.file, r.id, r.body, r.attr1, r.attr1_multivalued::text, r.listed_attrs, "
+      "f.listed::text "
+      "FROM records r JOIN files f ON f.name = r.file ORDER BY r.file, r.id");
   for (int row = 0; row < rows.Rows(); ++row) {
     std::string where = std::string(rows.Value(row, 0)) + " " + std::string(rows.Value(row, 1));
     std::string_view attr1 = AttributeOf(rows.Value(row, 2), 1);
@@ -690,8 +561,9 @@ std::vector<std::string> PgDatabase::IntegrityProblems() {
       problems.push_back(where +
                          " : la copie de l'attribut 1 ne correspond pas à l'enregistrement");
     }
-    bool short_text = AttrsArray(rows.Value(row, 2)).has_value();
-    if (short_text ? JoinedAttrs(rows.Value(row, 5)) != rows.Value(row, 2) : !rows.IsNull(row, 5)) {
+    std::optional<std::string> kept =
+        ListedAttrs(rows.Value(row, 2), ParseListed(rows.Value(row, 6)));
+    if (kept ? rows.IsNull(row, 5) || rows.Value(row, 5) != *kept : !rows.IsNull(row, 5)) {
       problems.push_back(where +
                          " : les attributs découpés ne correspondent pas à l'enregistrement");
     }
@@ -703,9 +575,9 @@ std::vector<std::string> PgDatabase::IntegrityProblems() {
   }
   // The last version of a record's journal is what the record holds.
   PgResult stale = impl_->connection.Run(
-      "SELECT j.file, j.id FROM journal j LEFT JOIN records r ON r.file = j.file AND r.id = j.id "
-      "WHERE j.version = (SELECT max(version) FROM journal k WHERE k.file = j.file AND "
-      "k.id = j.id) AND r.body IS DISTINCT FROM j.after ORDER BY j.file, j.id");
+      "SELECT j.file, j.id FROM (SELECT DISTINCT ON (file, id) file, id, after FROM journal "
+      "ORDER BY file, id, seq DESC) j LEFT JOIN records r ON r.file = j.file AND r.id = j.id "
+      "WHERE r.body IS DISTINCT FROM j.after ORDER BY j.file, j.id");
   for (int row = 0; row < stale.Rows(); ++row) {
     problems.push_back(std::string(stale.Value(row, 0)) + " " + std::string(stale.Value(row, 1)) +
                        " : le journal ne se termine pas par le texte enregistré");
@@ -742,12 +614,14 @@ std::vector<std::string> PgDatabase::ExplainScan(const std::string& file, const 
 
 std::vector<std::string> PgDatabase::ExplainScan(const std::string& file, const ScanShape& shape) {
   std::lock_guard lock(impl_->mutex);
+  const bool apart = impl_->ReadsApart(file, shape);
   impl_->connection.Run("VACUUM ANALYZE records");
   const Access& access = shape.access;
   std::optional<std::string> end = access.prefix ? PrefixEnd(access.key) : std::nullopt;
   std::vector<PgParam> params = ScanParams(file, access, end);
   params.erase(params.begin());  // the file is in the statement
-  return Steps(impl_->connection.Run("EXPLAIN " + OrderedScanStatement(shape, file), params));
+  return Steps(
+      impl_->connection.Run("EXPLAIN " + OrderedScanStatement(shape, file, apart), params));
 }
 
 }  // namespace talvero::store

@@ -91,8 +91,8 @@ TEST_F(PgStoreTest, PrefixAndEqualityConditionsAreAnsweredFromIndexes) {
     return text;
   };
   const char* indexed[][2] = {
-      {"SSELECT PLANCOMPTABLE AVEC 1 = \"PRIME]\" PAR 1", "records_by_attr1_attrs"},
-      {"SSELECT PLANCOMPTABLE AVEC 1 = \"LIBELLE 000123\"", "records_by_attr1_attrs"},
+      {"SSELECT PLANCOMPTABLE AVEC 1 = \"PRIME]\" PAR 1", "records_by_attr1_listed"},
+      {"SSELECT PLANCOMPTABLE AVEC 1 = \"LIBELLE 000123\"", "records_by_attr1_listed"},
       {"SSELECT PLANCOMPTABLE AVEC @ID = \"0123]\" PAR 1", "records_pkey"},
       {"SSELECT PLANCOMPTABLE AVEC 0 = \"004999\" SANS 1 = \"X\"", "records_pkey"},
   };
@@ -117,7 +117,7 @@ TEST_F(PgStoreTest, PrefixAndEqualityConditionsAreAnsweredFromIndexes) {
     std::string steps;
     for (const std::string& step : db_->ExplainScan("PLANCOMPTABLE", shape)) steps += step + "\n";
     EXPECT_NE(std::string::npos, steps.find("Merge Append")) << sentence << "\n" << steps;
-    EXPECT_NE(std::string::npos, steps.find("Index Only Scan using records_by_attr1_attrs"))
+    EXPECT_NE(std::string::npos, steps.find("Index Only Scan using records_by_attr1_listed"))
         << sentence << "\n"
         << steps;
     EXPECT_EQ(std::string::npos, steps.find("Sort\n")) << sentence << "\n" << steps;
@@ -134,6 +134,32 @@ TEST_F(PgStoreTest, ListsReadTheSameAttributesOfShortAndLongRecords) {
   db_->PutRecord("RUBSAISIE", "004", Marks("SALAIRE^") + std::string(900, 'N'));
   EXPECT_NE(std::string::npos, MixedAnswers(*db_).find("court"));
   for (const std::string& problem : db_->IntegrityProblems()) ADD_FAILURE() << problem;
+}
+
+// A list reading attributes makes its file keep them apart, once, outside transactions; a program
+// that opened the store before, and does not know it, still writes them.
+TEST_F(PgStoreTest, ListsMakeTheirFileKeepTheAttributesTheyReadForEveryWriter) {
+  auto earlier = PgDatabase::Open(ServerUrl(), fresh_.Schema());
+  for (auto& [id, text] : MixedRecords()) earlier->PutRecord("RUBSAISIE", id, text);
+  PgConnection admin(ServerUrl(), fresh_.Schema());
+  auto listed = [&] {
+    return std::string(
+        admin.Run("SELECT listed::text FROM files WHERE name = 'RUBSAISIE'").Value(0, 0));
+  };
+  int32_t count = 0;
+  std::string list = std::string("SSELECT RUBSAISIE PAR 1") + kAttrMark + kAttrMark;
+  db_->DBTransaction([&] { db_->DBQuery(list + "0 1 18", "", count); });
+  EXPECT_EQ("{}", listed());
+  EXPECT_EQ(SqliteMixedAnswers(), MixedAnswers(*db_));
+  EXPECT_EQ("{18,2,3,40}", listed());  // each new one at the end  // the sentences reading more
+                                       // than a few read whole texts
+
+  const std::string changed = Marks("PRIME A^2^^^^^^^^^^^^^^^^7");
+  earlier->PutRecord("RUBSAISIE", "001", changed);
+  EXPECT_EQ(SqliteMixedAnswers({{"001", changed}}), MixedAnswers(*db_));
+  for (const std::string& problem : db_->IntegrityProblems()) ADD_FAILURE() << problem;
+  admin.Run("UPDATE records SET listed_attrs = '' WHERE id = '\\x303031'");
+  EXPECT_EQ(1u, db_->IntegrityProblems().size());
 }
 
 // A lost session: the operation that meets it fails with a readable error and writes nothing; the
@@ -180,52 +206,82 @@ TEST_F(PgStoreTest, ALostConnectionFailsOneOperationAndTheNextReconnects) {
   EXPECT_EQ(2u, db_->History("RUBSAISIE", "012").size());
 }
 
-// A store made before the write function, the cut attributes and the present index of attribute
-// 1 gets them when opened, keeps its records and their journal, and answers as before; records
-// that an older program writes later get their cut attributes too.
-TEST_F(PgStoreTest, AStoreFromBeforeTheWriteFunctionGetsItWhenOpened) {
+// Every version of every record, readable, for comparing two journals.
+std::string Journal(Store& db, const std::string& file, const std::vector<std::string>& ids) {
+  auto text = [](const std::optional<std::string>& t) { return t ? Readable(*t) : "(aucun)"; };
+  std::string journal;
+  for (const std::string& id : ids) {
+    for (const Version& v : db.History(file, id)) {
+      journal += id + " " + std::to_string(v.number) + " " + v.time + " " + v.operator_name + " " +
+                 text(v.before) + " > " + text(v.after) + "\n";
+    }
+  }
+  return journal;
+}
+
+// A store of the layout before on the server (every text cut apart, the journal numbering each
+// record's versions and keeping the text before each, a write function and a trigger of the
+// programs of that time) is rewritten when first opened: every version kept, in its order, with
+// its text before; the answers are those of the embedded store; the old program's function and
+// trigger are gone, so that it cannot write a version this journal would not read.
+TEST_F(PgStoreTest, AStoreOfAnEarlierLayoutIsRewrittenWhenOpened) {
+  db_->SetOperator("DUPONT");
   db_->PutRecord("PLANCOMPTABLE", "411", "CLIENTS");
+  db_->PutRecord("PLANCOMPTABLE", "411", "CLIENTS ET COMPTES RATTACHES");
   for (auto& [id, text] : MixedRecords()) db_->PutRecord("RUBSAISIE", id, text);
+  EXPECT_TRUE(db_->DeleteRecord("RUBSAISIE", "002"));
+  db_->PutRecord("RUBSAISIE", "002", MixedRecords()[1].second);
+  const std::vector<std::string> ids = {"001", "002", "003", "004", "005", "006"};
+  const std::string accounts = Journal(*db_, "PLANCOMPTABLE", {"411"});
+  const std::string items = Journal(*db_, "RUBSAISIE", ids);
   {
     PgConnection admin(ServerUrl(), fresh_.Schema());
-    for (const char* sql :
-         {"DROP FUNCTION talvero_write_v2", "DROP TRIGGER records_attrs_on_insert ON records",
-          "DROP TRIGGER records_attrs_on_update ON records", "DROP FUNCTION talvero_fill_attrs",
-          "DROP FUNCTION talvero_attrs", "DROP INDEX records_by_attr1_attrs",
-          "ALTER TABLE records DROP COLUMN attrs",
-          "CREATE INDEX records_by_attr1 ON records (file, attr1_multivalued, attr1)"}) {
+    for (const char* sql : {
+             "ALTER TABLE journal RENAME TO journal_now",
+             "ALTER INDEX journal_pkey RENAME TO journal_now_pkey",
+             "CREATE TABLE journal (file text COLLATE \"C\" NOT NULL, id bytea NOT NULL, "
+             "version integer NOT NULL, at timestamptz NOT NULL DEFAULT now(), "
+             "operator text NOT NULL, before bytea, after bytea, PRIMARY KEY (file, id, version))",
+             "INSERT INTO journal SELECT file, id, row_number() OVER w, at, operator, "
+             "lag(after) OVER w, after FROM journal_now "
+             "WINDOW w AS (PARTITION BY file, id ORDER BY seq) ORDER BY seq DESC",
+             "DROP TABLE journal_now",
+             "ALTER TABLE files DROP COLUMN listed",
+             "ALTER TABLE records DROP COLUMN listed_attrs",
+             "ALTER TABLE records ADD COLUMN attrs bytea[]",
+             "UPDATE records SET attrs = talvero_attrs(body)",
+             "CREATE INDEX records_by_attr1_attrs ON records (file, attr1_multivalued, attr1, id) "
+             "INCLUDE (attrs)",
+             "DROP FUNCTION talvero_listed_attrs",
+             "CREATE FUNCTION talvero_write_v2(text, bytea, bytea, bytea, boolean, bytea[], text, "
+             "boolean) RETURNS boolean LANGUAGE sql AS 'SELECT true'",
+             "CREATE FUNCTION talvero_fill_attrs() RETURNS trigger LANGUAGE plpgsql AS "
+             "'BEGIN RETURN NEW; END'",
+             "CREATE TRIGGER records_attrs_on_update BEFORE UPDATE ON records FOR EACH ROW "
+             "EXECUTE FUNCTION talvero_fill_attrs()",
+         }) {
       admin.Run(sql);
     }
   }
   auto reopened = PgDatabase::Open(ServerUrl(), fresh_.Schema(), OpenMode::kExisting);
-  reopened->PutRecord("PLANCOMPTABLE", "411", "CLIENTS ET COMPTES RATTACHES");
+  EXPECT_EQ(accounts, Journal(*reopened, "PLANCOMPTABLE", {"411"}));
+  EXPECT_EQ(items, Journal(*reopened, "RUBSAISIE", ids));
+  EXPECT_EQ(SqliteMixedAnswers(), MixedAnswers(*reopened));
+  for (const std::string& problem : reopened->IntegrityProblems()) ADD_FAILURE() << problem;
+
+  // The journal goes on from there.
   EXPECT_TRUE(reopened->DeleteRecord("PLANCOMPTABLE", "411"));
   std::vector<Version> versions = reopened->History("PLANCOMPTABLE", "411");
   ASSERT_EQ(3u, versions.size());
-  EXPECT_EQ("CLIENTS", versions[1].before.value_or("(none)"));
-  EXPECT_EQ(std::nullopt, versions[2].after);
-  PgConnection admin(ServerUrl(), fresh_.Schema());
-  PgResult indexes = admin.Run(
-      "SELECT (to_regclass('records_by_attr1_attrs') IS NOT NULL)::text || ' ' || "
-      "(to_regclass('records_by_attr1') IS NOT NULL)::text");
-  EXPECT_EQ("true false", indexes.Value(0, 0));
-  EXPECT_EQ(SqliteMixedAnswers(), MixedAnswers(*reopened));
+  EXPECT_EQ("CLIENTS ET COMPTES RATTACHES", versions[2].before.value_or("(none)"));
 
-  // An older program writes the text alone, in a row of its own or over a record's text, and
-  // journals it.
-  admin.Run(
-      "INSERT INTO records (file, id, body, attr1, attr1_multivalued) "
-      "VALUES ('RUBSAISIE', '\\x303037', '\\x4142fe32', '\\x4142', false)");
-  admin.Run(
-      "UPDATE records SET body = '\\x5052494d452041fe37' "
-      "WHERE file = 'RUBSAISIE' AND id = '\\x303031'");
-  admin.Run(
-      "INSERT INTO journal (file, id, version, operator, after) VALUES "
-      "('RUBSAISIE', '\\x303037', 1, 'ancien', '\\x4142fe32'), "
-      "('RUBSAISIE', '\\x303031', 2, 'ancien', '\\x5052494d452041fe37')");
-  EXPECT_EQ(SqliteMixedAnswers({{"007", Marks("AB^2")}, {"001", Marks("PRIME A^7")}}),
-            MixedAnswers(*reopened));
-  for (const std::string& problem : reopened->IntegrityProblems()) ADD_FAILURE() << problem;
+  PgConnection admin(ServerUrl(), fresh_.Schema());
+  PgResult left = admin.Run(
+      "SELECT (to_regclass('records_by_attr1_listed') IS NOT NULL)::text || ' ' || "
+      "(to_regclass('records_by_attr1_attrs') IS NOT NULL)::text || ' ' || "
+      "(to_regproc('talvero_write_v2') IS NOT NULL)::text || ' ' || "
+      "(SELECT count(*) FROM pg_trigger WHERE tgname = 'records_attrs_on_update')::text");
+  EXPECT_EQ("true false false 0", left.Value(0, 0));
 }
 
 TEST_F(PgStoreTest, StoresInSchemasAreSeparateAndAMissingOneIsNeverMadeUnasked) {

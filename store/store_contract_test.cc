@@ -214,6 +214,32 @@ TEST_P(StoreContractTest, ConcurrentCounterAllocationsNeverInterleave) {
   EXPECT_EQ(2u * kEach + 1, db_->History("COMPTEUR", "999").size());
 }
 
+// Two users writing the same record at once, each write on its own: every write is a version, in
+// the order they were made, so the journal ends with the text the record holds.
+TEST_P(StoreContractTest, WritesOfOneRecordAtOnceAreJournaledInTheirOrder) {
+  constexpr int kEach = 40;
+  auto write = [](std::shared_ptr<Store> user, const std::string& who) {
+    for (int i = 0; i < kEach; ++i) {
+      user->PutRecord("RUBSAISIE", "012", Marks("PRIME^" + who + std::to_string(i)));
+      if (i % 10 == 9) user->DeleteRecord("RUBSAISIE", "012");
+    }
+  };
+  std::thread other(write, fresh_.Open(), "B");
+  write(fresh_.Open(), "A");
+  other.join();
+  std::vector<Version> versions = db_->History("RUBSAISIE", "012");
+  EXPECT_LE(2u * kEach + 4, versions.size());  // a delete may find the other's delete done
+  std::set<std::string> texts;
+  for (size_t k = 0; k < versions.size(); ++k) {
+    EXPECT_EQ(static_cast<int>(k + 1), versions[k].number);
+    if (k > 0) EXPECT_EQ(versions[k - 1].after, versions[k].before) << "version " << k + 1;
+    if (versions[k].after) texts.insert(*versions[k].after);
+  }
+  EXPECT_EQ(2u * kEach, texts.size());
+  EXPECT_EQ(versions.back().after, db_->GetRecord("RUBSAISIE", "012"));
+  for (const std::string& problem : db_->IntegrityProblems()) ADD_FAILURE() << problem;
+}
+
 // Several processes, on several machines for a server, may open the same new store at once: one
 // makes it, the others wait for it and find the four files.
 TEST_P(StoreContractTest, SeveralProcessesMayCreateTheSameNewStoreAtOnce) {
