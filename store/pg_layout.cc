@@ -10,11 +10,17 @@ namespace talvero::store {
 namespace {
 
 // The index of attribute 1 ends with the id and holds the listed attributes of the short records:
-// a search by attribute 1, or a list in its order, reads the rows it returns, in the order asked,
-// from the index alone, without fetching each record from the table.
-constexpr const char* kAttr1Index =
-    "CREATE INDEX records_by_attr1_listed ON records (file, attr1_multivalued, attr1, id) "
-    "INCLUDE (listed_attrs)";
+// a list in the order of attribute 1 reads the rows it returns, in order, from the index alone,
+// without fetching each record from the table. A search by attribute 1 reads the records whose
+// attribute 1 holds one value from a range of it, and merges in order those whose attribute 1
+// holds several, which a range on the whole text cannot answer for one value, from their own
+// index (usually empty).
+const char* const kAttr1Indexes[] = {
+    "CREATE INDEX records_by_attr1_in_order ON records (file, attr1, id) "
+    "INCLUDE (attr1_multivalued, listed_attrs)",
+    "CREATE INDEX records_attr1_multivalued ON records (file, attr1, id) INCLUDE (listed_attrs) "
+    "WHERE attr1_multivalued",
+};
 
 // The journal is appended to: its only index leads with the record, so a write adds one entry at
 // the end of its record's versions, and the history of a record is one range of it.
@@ -34,7 +40,6 @@ const char* const kTables[] = {
     "CREATE TABLE records (file text COLLATE \"C\" NOT NULL REFERENCES files (name), "
     "id bytea NOT NULL, body bytea NOT NULL, attr1 bytea NOT NULL, "
     "attr1_multivalued boolean NOT NULL, listed_attrs bytea, PRIMARY KEY (file, id))",
-    kAttr1Index,
 };
 
 // The text cut at its attribute marks, on the server; NULL for a text that is not short. The
@@ -90,7 +95,7 @@ Missing WhatIsMissing(PgConnection& connection) {
       "(to_regprocedure('talvero_listed_attrs(bytea, integer[])') IS NULL)::text, (NOT " +
       has_column("records", "listed_attrs") + ")::text, (NOT " + has_column("files", "listed") +
       ")::text, " + has_column("journal", "version") +
-      "::text, (to_regclass('records_by_attr1_listed') IS NULL)::text, " +
+      "::text, (to_regclass('records_by_attr1_in_order') IS NULL)::text, " +
       has_column("records", "attrs") + "::text");
   auto is = [&](int column) { return missing.Value(0, column) == "true"; };
   return {is(0), is(1), is(2), is(3), is(4), is(5), is(6)};
@@ -142,9 +147,9 @@ void BringUpToDate(PgConnection& connection) {
         "WHERE f.name = r.file");
   }
   if (missing.attr1_index) {
-    connection.Run(kAttr1Index);
-    for (const char* index :
-         {"records_by_attr1_attrs", "records_by_attr1_id", "records_by_attr1"}) {
+    for (const char* sql : kAttr1Indexes) connection.Run(sql);
+    for (const char* index : {"records_by_attr1_listed", "records_by_attr1_attrs",
+                              "records_by_attr1_id", "records_by_attr1"}) {
       connection.Run(std::string("DROP INDEX IF EXISTS ") + index);
     }
   }
@@ -175,6 +180,7 @@ void OpenSchema(PgConnection& connection, OpenMode mode) {
       // A plain name, checked by the connection: never text from a record or a sentence.
       if (!schema.empty()) connection.Run("CREATE SCHEMA IF NOT EXISTS " + schema);
       for (const char* sql : kTables) connection.Run(sql);
+      for (const char* sql : kAttr1Indexes) connection.Run(sql);
       connection.Run(JournalTable("journal"));
       for (const std::string& file : FirstFiles()) {
         connection.Run("INSERT INTO files (name) VALUES ($1)", {PgParam::Text(file)});

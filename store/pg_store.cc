@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <mutex>
 #include <set>
@@ -144,9 +143,9 @@ std::string ScanColumns(const ScanShape& shape, bool apart) {
 // The file is written into the statement, not passed: each file gets a plan of its own, made
 // with its own statistics (the catalogue's 999 items are not read like a chart of a million
 // accounts). Parameters: $1 the value or the start of the prefix range, $2 its end.
-// In the order of attribute 1, the records whose attribute 1 holds one value and those whose
-// attribute 1 holds several are each read in order from the index of attribute 1 and merged, so
-// that the server never sorts.
+// In the order of attribute 1, a whole file is one scan of the index of attribute 1; a search on
+// attribute 1 merges the records whose attribute 1 holds one value, from a range of that index,
+// and those whose attribute 1 holds several, from theirs: the server never sorts.
 std::string OrderedScanStatement(const ScanShape& shape, const std::string& file, bool apart) {
   const Access& access = shape.access;
   const std::string literal = FileLiteral(file);
@@ -161,10 +160,8 @@ std::string OrderedScanStatement(const ScanShape& shape, const std::string& file
   const char* order = shape.order == ScanShape::kById      ? " ORDER BY id"
                       : shape.order == ScanShape::kByAttr1 ? " ORDER BY attr1, id"
                                                            : "";
-  if (shape.order == ScanShape::kByAttr1 && access.kind != Access::kIdRange) {
-    const std::string single_values =
-        access.kind == Access::kAttr1Range ? range("attr1") : std::string();
-    return "(" + select + " AND NOT attr1_multivalued" + single_values + order + ") UNION ALL (" +
+  if (shape.order == ScanShape::kByAttr1 && access.kind == Access::kAttr1Range) {
+    return "(" + select + " AND NOT attr1_multivalued" + range("attr1") + order + ") UNION ALL (" +
            select + " AND attr1_multivalued" + order + ")" + order;
   }
   if (access.kind == Access::kAttr1Range) {

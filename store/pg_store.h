@@ -13,8 +13,9 @@
 // Concurrency: every write runs in its own transaction under the store's writer lock (a
 // transaction-level advisory lock of the schema, pg_layout.h): DBTransaction holds it alone, so a
 // read-modify-write inside it is never interleaved with any other write, on any machine; single
-// writes share it, and writes of one record follow each other on its row. Readers never wait. A server restart or a lost connection raises kErrStorage for the operation that met
-// it, with nothing half-written, and the next operation reconnects.
+// writes share it, and writes of one record follow each other on its row. Readers never wait. A
+// server restart or a lost connection raises kErrStorage for the operation that met it, with
+// nothing half-written, and the next operation reconnects.
 #include <memory>
 #include <string>
 #include <utility>
