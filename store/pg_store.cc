@@ -267,8 +267,9 @@ struct PgDatabase::Impl : public RecordSource {
     try {
       GrowListed(file, shape.attrs);
     } catch (const ComponentError&) {
-      // A server that refuses (an account allowed to read only) leaves the list as it was: the
-      // scan reads the whole texts, as it would for a larger file.
+      // A server that refuses (an account allowed to read only) or a table held too long leaves
+      // the list as it was: the scan reads the whole texts, as it would for a larger file, and
+      // this connection does not try again.
       not_growing.insert(file);
     }
     return AllListed(listed[file], shape.attrs);
@@ -280,6 +281,9 @@ struct PgDatabase::Impl : public RecordSource {
   void GrowListed(const std::string& file, const std::vector<int>& attrs) {
     connection.Begin();
     try {
+      // Writers queue behind this lock: it is never waited for long (a session left in the
+      // middle of a transaction would otherwise hold up every save of the office).
+      connection.Run("SET LOCAL lock_timeout = '1s'");
       connection.Run("LOCK TABLE records IN SHARE ROW EXCLUSIVE MODE");
       std::vector<int> present =
           ParseListed(connection.Run("SELECT listed::text FROM files WHERE name = $1", {Text(file)})

@@ -167,6 +167,14 @@ TEST_F(PgStoreTest, ListsMakeTheirFileKeepTheAttributesTheyReadForEveryWriter) {
   for (const std::string& problem : db_->IntegrityProblems()) ADD_FAILURE() << problem;
   admin.Run("UPDATE records SET listed_attrs = '' WHERE id = '\\x303031'");
   EXPECT_EQ(1u, db_->IntegrityProblems().size());
+
+  // A session in the middle of a write holds the table: the list does not wait for it.
+  admin.Begin();
+  admin.Run("UPDATE records SET body = body WHERE id = '\\x303032'");
+  EXPECT_EQ(Readable(earlier->DBQuery(list + "0 5", "", count)->Get()),
+            Readable(db_->DBQuery(list + "0 5", "", count)->Get()));
+  admin.End(false);
+  EXPECT_EQ("{18,2,3,40}", listed());
 }
 
 // A lost session: the operation that meets it fails with a readable error and writes nothing; the
