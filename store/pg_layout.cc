@@ -167,7 +167,7 @@ void OpenSchema(PgConnection& connection, OpenMode mode) {
         throw ComponentError(kErrStorage,
                              "Le schéma choisi par la connexion (search_path) n'existe pas.");
       }
-      connection.Run(kWriterLock);
+      connection.Run("SELECT pg_advisory_xact_lock(7410, hashtext(current_schema()))");
     } else {
       connection.Run("SELECT pg_advisory_xact_lock(7410, hashtext($1))", {PgParam::Text(schema)});
     }

@@ -12,13 +12,11 @@
 
 namespace talvero::store {
 
-// The writer lock of the store: one advisory lock per schema, released with the transaction.
-// Transactions hold it alone; a single write outside one shares it with the other single writes,
-// which follow each other on the record's own row, so that it waits for the transactions.
-inline constexpr const char* kWriterLock =
-    "SELECT pg_advisory_xact_lock(7410, hashtext(current_schema()))";
-inline constexpr const char* kSharedWriterLock =
-    "pg_advisory_xact_lock_shared(7410, hashtext(current_schema()))";
+// The writer lock of the store, taken first by every transaction: it conflicts with the lock any
+// write of a record takes on the table, so that a transaction's read-advance-write never
+// interleaves with another write, on any machine, while writes outside transactions (one
+// statement each) follow each other only on the record's own row. Readers never wait.
+inline constexpr const char* kWriterLock = "LOCK TABLE records IN SHARE ROW EXCLUSIVE MODE";
 
 // Makes the store's tables and first files unless they are there, and brings a store of an
 // earlier layout up to date. A second process opening the same new store waits, and only the one

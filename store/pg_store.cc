@@ -21,29 +21,26 @@ namespace talvero::store {
 namespace {
 
 // A record's write outside a transaction: one statement, so one round trip, committed on its own.
-// It shares the writer lock (pg_layout.h), then stores the record (with only_new, $8, not over an
-// existing one) and appends its version to the journal: the journal's sequence is drawn after
-// the record's row is locked, so versions of one record are numbered in the order they were
-// written. The listed attributes come cut by the client for the file's list of attributes it
-// knows ($9); when that list has grown since, the server cuts them for the present list. The
-// statement returns the present list, one row, when it wrote.
-const std::string kWriteStatement =
-    std::string("WITH writer AS (SELECT ") + kSharedWriterLock + "), " +
-    "stored_file AS (SELECT listed FROM files, writer WHERE name = $1), "
+// It stores the record (with only_new, $8, not over an existing one) and appends its version to
+// the journal: the journal's sequence is drawn after the record's row is locked, so versions of
+// one record are numbered in the order they were written. The listed attributes come cut by the
+// client for the file's list of attributes it knows ($9); when that list has grown since, the
+// server cuts them for the present list. The statement returns the present list, one row, when
+// it wrote.
+constexpr const char* kWriteStatement =
+    "WITH stored_file AS (SELECT listed FROM files WHERE name = $1), "
     "written AS (INSERT INTO records (file, id, body, attr1, attr1_multivalued, listed_attrs) "
     "SELECT $1, $2, $3, $4, $5, CASE WHEN listed = $9::integer[] THEN $6 "
     "ELSE talvero_listed_attrs($3, listed) END FROM stored_file "
     "ON CONFLICT (file, id) DO UPDATE SET body = excluded.body, attr1 = excluded.attr1, "
     "attr1_multivalued = excluded.attr1_multivalued, listed_attrs = excluded.listed_attrs "
-    "WHERE NOT $8 "
-    "RETURNING 1) "
+    "WHERE NOT $8 RETURNING 1) "
     "INSERT INTO journal (file, id, operator, after) SELECT $1, $2, $7, $3 FROM written "
     "RETURNING (SELECT listed::text FROM stored_file)";
 
 // A record's deletion, likewise: a version without text after. One row when it deleted.
-const std::string kDeleteStatement =
-    std::string("WITH writer AS (SELECT ") + kSharedWriterLock + "), " +
-    "deleted AS (DELETE FROM records USING writer WHERE file = $1 AND id = $2 RETURNING 1) "
+constexpr const char* kDeleteStatement =
+    "WITH deleted AS (DELETE FROM records WHERE file = $1 AND id = $2 RETURNING 1) "
     "INSERT INTO journal (file, id, operator) SELECT $1, $2, $3 FROM deleted RETURNING 1";
 
 // Many records of one file written by one statement, each journaled as a write of its own: $1
@@ -276,15 +273,15 @@ struct PgDatabase::Impl : public RecordSource {
   }
 
   // Adds attrs to the file's list and cuts the file's records again, in one transaction that
-  // keeps every writer of records waiting: a write whose statement starts after it reads the new
-  // list. No writer lock: a transaction holding it may be waiting for this one's table lock.
+  // holds the writer lock, so every write of a record waits: a write whose statement starts after
+  // it reads the new list.
   void GrowListed(const std::string& file, const std::vector<int>& attrs) {
     connection.Begin();
     try {
       // Writers queue behind this lock: it is never waited for long (a session left in the
       // middle of a transaction would otherwise hold up every save of the office).
       connection.Run("SET LOCAL lock_timeout = '1s'");
-      connection.Run("LOCK TABLE records IN SHARE ROW EXCLUSIVE MODE");
+      connection.Run(kWriterLock);
       std::vector<int> present =
           ParseListed(connection.Run("SELECT listed::text FROM files WHERE name = $1", {Text(file)})
                           .Value(0, 0));

@@ -1,6 +1,7 @@
 // The contract of sqlite_store.h and store.h, held by both backends with the same tables.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <random>
 #include <set>
@@ -212,6 +213,29 @@ TEST_P(StoreContractTest, ConcurrentCounterAllocationsNeverInterleave) {
   EXPECT_EQ(2u * kEach, std::set<long>(first.begin(), first.end()).size()) << "a code given twice";
   EXPECT_EQ(std::to_string(2 * kEach), db_->DBOpen("COMPTEUR")->DBRead("999")->Get(3));
   EXPECT_EQ(2u * kEach + 1, db_->History("COMPTEUR", "999").size());
+}
+
+// A write outside any transaction waits for a transaction that read the record and will write it:
+// it never lands between the transaction's read and its write.
+TEST_P(StoreContractTest, ASingleWriteWaitsForATransaction) {
+  db_->PutRecord("COMPTEUR", "999", Marks("^^0"));
+  std::atomic<bool> read = false;
+  std::thread transaction([user = fresh_.Open(), &read] {
+    user->DBTransaction([&] {
+      auto counter = user->DBOpen("COMPTEUR")->DBRead("999");
+      read = true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      counter->Set(3, std::to_string(std::stol(counter->Get(3)) + 1));
+      counter->DBWrite();
+    });
+  });
+  while (!read) std::this_thread::yield();
+  fresh_.Open()->PutRecord("COMPTEUR", "999", Marks("^^50"));
+  transaction.join();
+  std::vector<Version> versions = db_->History("COMPTEUR", "999");
+  ASSERT_EQ(3u, versions.size());
+  EXPECT_EQ(Marks("^^1"), versions[1].after.value_or("(none)"));
+  EXPECT_EQ(Marks("^^50"), db_->GetRecord("COMPTEUR", "999").value_or("(none)"));
 }
 
 // Two users writing the same record at once, each write on its own: every write is a version, in
