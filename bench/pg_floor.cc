@@ -48,6 +48,7 @@ PgFloor::PgFloor(const std::string& url, const std::string& schema,
   }
   // Both sides with their statistics, as the server's autovacuum gives them after a load.
   Exec("VACUUM ANALYZE " + store_schema + ".records");
+  Exec("VACUUM ANALYZE " + store_schema + ".journal");  // else the server's own comes mid-run
   Exec("VACUUM ANALYZE accounts");
   Exec("VACUUM ANALYZE items");
   auto prepare = [&](const char* name, const char* sql, int params) {
