@@ -10,10 +10,10 @@
 // parameters); the conditions, the order and the result are then worked out by the same code as
 // on the embedded store, so that both answer every sentence alike.
 //
-// Concurrency: every write runs in its own transaction under the store's writer lock (a
-// transaction-level advisory lock of the schema, pg_layout.h): DBTransaction holds it alone, so a
-// read-modify-write inside it is never interleaved with any other write, on any machine; single
-// writes share it, and writes of one record follow each other on its row. Readers never wait. A
+// Concurrency: DBTransaction first takes the store's writer lock (pg_layout.h), which every write
+// of a record waits for, so a read-modify-write inside it is never interleaved with any other
+// write, on any machine; a write outside a transaction is one statement, and writes of one record
+// follow each other on its row. Readers never wait. A
 // server restart or a lost connection raises kErrStorage for the operation that met it, with
 // nothing half-written, and the next operation reconnects.
 #include <memory>
