@@ -1,6 +1,7 @@
 #include "store/pg_store.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -25,23 +26,25 @@ namespace {
 // the journal: the journal's sequence is drawn after the record's row is locked, so versions of
 // one record are numbered in the order they were written. The listed attributes come cut by the
 // client for the file's list of attributes it knows ($9); when that list has grown since, the
-// server cuts them for the present list. The statement returns the present list, one row, when
-// it wrote.
+// server cuts them for the present list. One journal row inserted when it wrote.
 constexpr const char* kWriteStatement =
-    "WITH stored_file AS (SELECT listed FROM files WHERE name = $1), "
-    "written AS (INSERT INTO records (file, id, body, attr1, attr1_multivalued, listed_attrs) "
-    "SELECT $1, $2, $3, $4, $5, CASE WHEN listed = $9::integer[] THEN $6 "
-    "ELSE talvero_listed_attrs($3, listed) END FROM stored_file "
+    "WITH written AS (INSERT INTO records (file, id, body, attr1, attr1_multivalued, "
+    "listed_attrs) SELECT $1, $2, $3, $4, $5, CASE WHEN listed = $9::integer[] THEN $6 "
+    "ELSE talvero_listed_attrs($3, listed) END FROM files WHERE name = $1 "
     "ON CONFLICT (file, id) DO UPDATE SET body = excluded.body, attr1 = excluded.attr1, "
     "attr1_multivalued = excluded.attr1_multivalued, listed_attrs = excluded.listed_attrs "
     "WHERE NOT $8 RETURNING 1) "
-    "INSERT INTO journal (file, id, operator, after) SELECT $1, $2, $7, $3 FROM written "
-    "RETURNING (SELECT listed::text FROM stored_file)";
+    "INSERT INTO journal (file, id, operator, after) SELECT $1, $2, $7, $3 FROM written";
 
 // A record's deletion, likewise: a version without text after. One row when it deleted.
 constexpr const char* kDeleteStatement =
     "WITH deleted AS (DELETE FROM records WHERE file = $1 AND id = $2 RETURNING 1) "
-    "INSERT INTO journal (file, id, operator) SELECT $1, $2, $3 FROM deleted RETURNING 1";
+    "INSERT INTO journal (file, id, operator) SELECT $1, $2, $3 FROM deleted";
+
+// The statements above insert one journal row when they wrote.
+bool Wrote(const PgResult& result) {
+  return result.CommandTag() == "INSERT 0 1";
+}
 
 // Many records of one file written by one statement, each journaled as a write of its own: $1
 // the file, $2 the operator, then arrays of the ids, texts, attributes 1 and their marks. The
@@ -59,6 +62,11 @@ constexpr const char* kBatchWrite =
 
 // A query reading more attributes than this reads the whole text instead.
 constexpr size_t kMostAttributesApart = 8;
+
+// A connection reads again the list of attributes of a file it writes at most this long after it
+// last read it: a list another program made longer is then cut for by this one too, rather than
+// by the server at each write.
+constexpr std::chrono::seconds kListRead{60};
 
 // A file's list of attributes grows only while the file is this small: the records already there
 // are cut again at once, which must stay short for the operator whose list waits for it.
@@ -205,10 +213,16 @@ struct PgDatabase::Impl : public RecordSource {
     if (!IsUtf8(file)) return false;
     std::lock_guard lock(mutex);
     if (known_files.count(file)) return true;
+    if (!ReadList(file)) return false;
+    if (!connection.InTransaction()) known_files.insert(file);
+    return true;
+  }
+
+  // Reads the file's list of attributes; false when there is no such file.
+  bool ReadList(const std::string& file) {
     PgResult rows = connection.Run("SELECT listed::text FROM files WHERE name = $1", {Text(file)});
     if (rows.Rows() == 0) return false;
-    listed[file] = ParseListed(rows.Value(0, 0));
-    if (!connection.InTransaction()) known_files.insert(file);
+    lists[file] = {ParseListed(rows.Value(0, 0)), Clock::now()};
     return true;
   }
 
@@ -232,7 +246,7 @@ struct PgDatabase::Impl : public RecordSource {
     params.erase(params.begin());  // the file is in the statement
     const bool apart = ReadsApart(file, shape);
     PgResult rows = connection.Run(OrderedScanStatement(shape, file, apart), params);
-    const std::vector<int>& known = listed[file];
+    const std::vector<int>& known = lists[file].attrs;
     const int attr_count = apart ? static_cast<int>(shape.attrs.size()) : 0;
     std::vector<std::string_view> values(attr_count);
     for (int row = 0; row < rows.Rows(); ++row) {
@@ -259,7 +273,7 @@ struct PgDatabase::Impl : public RecordSource {
   // file is too large to cut again at once, or the list is read inside a transaction.
   bool ReadsApart(const std::string& file, const ScanShape& shape) {
     if (!WantsAttributesApart(shape)) return false;
-    if (AllListed(listed[file], shape.attrs)) return true;
+    if (AllListed(lists[file].attrs, shape.attrs)) return true;
     if (connection.InTransaction() || not_growing.count(file)) return false;
     try {
       GrowListed(file, shape.attrs);
@@ -269,7 +283,7 @@ struct PgDatabase::Impl : public RecordSource {
       // this connection does not try again.
       not_growing.insert(file);
     }
-    return AllListed(listed[file], shape.attrs);
+    return AllListed(lists[file].attrs, shape.attrs);
   }
 
   // Adds attrs to the file's list and cuts the file's records again, in one transaction that
@@ -302,7 +316,7 @@ struct PgDatabase::Impl : public RecordSource {
         not_growing.insert(file);
       }
       connection.End(true);
-      listed[file] = std::move(present);
+      lists[file] = {std::move(present), Clock::now()};
     } catch (...) {
       connection.End(false);
       throw;
@@ -350,22 +364,17 @@ struct PgDatabase::Impl : public RecordSource {
              bool only_new) {
     std::string_view attr1 = AttributeOf(text, 1);
     bool multivalued = attr1.find(kValueMark) != attr1.npos;
-    const std::vector<int>& known = listed[file];
-    const std::string known_text = ListedText(known);
-    PgResult rows = connection.Run(
+    if (Clock::now() - lists[file].read > kListRead) ReadList(file);
+    const std::vector<int>& known = lists[file].attrs;
+    return Wrote(connection.Run(
         kWriteStatement,
         {Text(file), Bytes(id), Bytes(text), Bytes(attr1), Text(multivalued ? "true" : "false"),
          OptionalBytes(ListedAttrs(text, known)), Text(operator_name),
-         Text(only_new ? "true" : "false"), Text(known_text)});
-    if (rows.Rows() == 0) return false;
-    // Another program has made the file's list longer: this one now cuts for it too.
-    if (rows.Value(0, 0) != known_text) listed[file] = ParseListed(rows.Value(0, 0));
-    return true;
+         Text(only_new ? "true" : "false"), Text(ListedText(known))}));
   }
 
   bool Remove(const std::string& file, const std::string& id) {
-    return connection.Run(kDeleteStatement, {Text(file), Bytes(id), Text(operator_name)}).Rows() >
-           0;
+    return Wrote(connection.Run(kDeleteStatement, {Text(file), Bytes(id), Text(operator_name)}));
   }
 
   bool Put(const std::string& file, const std::string& id, const std::string& text, bool only_new) {
@@ -380,9 +389,14 @@ struct PgDatabase::Impl : public RecordSource {
   std::recursive_mutex mutex;
   PgConnection connection;
   std::set<std::string> known_files;
-  // The attributes each file keeps apart for its lists, as last read from the server: a list only
-  // grows, so those named here are kept by every record.
-  std::map<std::string, std::vector<int>> listed;
+  // The attributes each file keeps apart for its lists, as last read from the server, and when:
+  // a list only grows, so those named here are kept by every record.
+  using Clock = std::chrono::steady_clock;
+  struct KnownList {
+    std::vector<int> attrs;
+    Clock::time_point read;
+  };
+  std::map<std::string, KnownList> lists;
   std::set<std::string> not_growing;  // files whose list this connection no longer tries to grow
   std::string operator_name;
 };
