@@ -218,11 +218,18 @@ struct PgDatabase::Impl : public RecordSource {
     return true;
   }
 
-  // Reads the file's list of attributes; false when there is no such file.
-  bool ReadList(const std::string& file) {
+  // The file's list of attributes as the server holds it; nothing when there is no such file.
+  std::optional<std::vector<int>> ListOnServer(const std::string& file) {
     PgResult rows = connection.Run("SELECT listed::text FROM files WHERE name = $1", {Text(file)});
-    if (rows.Rows() == 0) return false;
-    lists[file] = {ParseListed(rows.Value(0, 0)), Clock::now()};
+    if (rows.Rows() == 0) return std::nullopt;
+    return ParseListed(rows.Value(0, 0));
+  }
+
+  // Reads the file's list of attributes again; false when there is no such file.
+  bool ReadList(const std::string& file) {
+    std::optional<std::vector<int>> attrs = ListOnServer(file);
+    if (!attrs) return false;
+    lists[file] = {std::move(*attrs), Clock::now()};
     return true;
   }
 
@@ -296,9 +303,7 @@ struct PgDatabase::Impl : public RecordSource {
       // middle of a transaction would otherwise hold up every save of the office).
       connection.Run("SET LOCAL lock_timeout = '1s'");
       connection.Run(kWriterLock);
-      std::vector<int> present =
-          ParseListed(connection.Run("SELECT listed::text FROM files WHERE name = $1", {Text(file)})
-                          .Value(0, 0));
+      std::vector<int> present = ListOnServer(file).value_or(std::vector<int>());
       // New attributes go at the end of the list: those listed keep their places.
       std::vector<int> grown = present;
       for (int attr : attrs) {
