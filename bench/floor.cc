@@ -45,10 +45,23 @@ Floor::Floor(const std::string& path) {
       "ORDER BY label, id");
   write_ =
       Prepare("INSERT OR REPLACE INTO items (id, label, deleted, body) VALUES (?1, ?2, ?3, ?4)");
+  Check(
+      db_,
+      sqlite3_exec(db_,
+                   "CREATE TABLE IF NOT EXISTS item_versions (id BLOB NOT NULL, at TEXT NOT NULL, "
+                   "operator TEXT NOT NULL, after BLOB); DELETE FROM item_versions",
+                   nullptr, nullptr, nullptr),
+      "item_versions");
+  begin_ = Prepare("BEGIN");
+  add_version_ = Prepare(
+      "INSERT INTO item_versions (id, at, operator, after) "
+      "VALUES (?1, strftime('%Y-%m-%d %H:%M:%S', 'now'), 'bench', ?4)");
+  commit_ = Prepare("COMMIT");
 }
 
 Floor::~Floor() {
-  for (sqlite3_stmt* stmt : {by_number_, by_label_, item_list_, items_by_label_, write_})
+  for (sqlite3_stmt* stmt :
+       {by_number_, by_label_, item_list_, items_by_label_, write_, begin_, add_version_, commit_})
     sqlite3_finalize(stmt);
   sqlite3_close(db_);
 }
@@ -97,14 +110,38 @@ std::string Floor::ItemsByLabel(const std::string& label_prefix) {
   return Rows(items_by_label_, 3);
 }
 
-void Floor::WriteItem(const std::string& id, const std::string& label, const std::string& deleted,
-                      const std::string& body) {
+void Floor::Step(sqlite3_stmt* stmt, const char* what) {
+  int rc = sqlite3_step(stmt);
+  sqlite3_reset(stmt);
+  Check(db_, rc, what);
+}
+
+void Floor::BindItem(sqlite3_stmt* stmt, const std::string& id, const std::string& label,
+                     const std::string& deleted, const std::string& body) {
   int k = 1;
   for (const std::string* value : {&id, &label, &deleted, &body})
-    sqlite3_bind_blob(write_, k++, value->data(), static_cast<int>(value->size()), SQLITE_STATIC);
-  int rc = sqlite3_step(write_);
-  sqlite3_reset(write_);
-  Check(db_, rc, "write");
+    sqlite3_bind_blob(stmt, k++, value->data(), static_cast<int>(value->size()), SQLITE_STATIC);
+}
+
+void Floor::WriteItem(const std::string& id, const std::string& label, const std::string& deleted,
+                      const std::string& body) {
+  BindItem(write_, id, label, deleted, body);
+  Step(write_, "write");
+}
+
+void Floor::WriteItemWithVersion(const std::string& id, const std::string& label,
+                                 const std::string& deleted, const std::string& body) {
+  Step(begin_, "begin");
+  try {
+    BindItem(write_, id, label, deleted, body);
+    Step(write_, "write");
+    BindItem(add_version_, id, label, deleted, body);
+    Step(add_version_, "version");
+    Step(commit_, "commit");
+  } catch (...) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
 }
 
 std::string Floor::Plans() {

@@ -27,12 +27,19 @@ class Floor {
   // One durable write of an item: synced on disk when it returns.
   void WriteItem(const std::string& id, const std::string& label, const std::string& deleted,
                  const std::string& body);
+  // The same write keeping the item's new text as a version, in the same transaction: appended to
+  // a table without an index, the least a journal can cost.
+  void WriteItemWithVersion(const std::string& id, const std::string& label,
+                            const std::string& deleted, const std::string& body);
   // SQLite's plan of each query, for the report.
   std::string Plans();
 
  private:
   sqlite3_stmt* Prepare(const char* sql);
   std::string Rows(sqlite3_stmt* stmt, int columns);
+  void Step(sqlite3_stmt* stmt, const char* what);
+  void BindItem(sqlite3_stmt* stmt, const std::string& id, const std::string& label,
+                const std::string& deleted, const std::string& body);
 
   sqlite3* db_ = nullptr;
   sqlite3_stmt* by_number_ = nullptr;
@@ -40,6 +47,9 @@ class Floor {
   sqlite3_stmt* item_list_ = nullptr;
   sqlite3_stmt* items_by_label_ = nullptr;
   sqlite3_stmt* write_ = nullptr;
+  sqlite3_stmt* begin_ = nullptr;
+  sqlite3_stmt* add_version_ = nullptr;
+  sqlite3_stmt* commit_ = nullptr;
 };
 
 }  // namespace talvero::bench

@@ -37,6 +37,9 @@ PgFloor::PgFloor(const std::string& url, const std::string& schema,
       "CREATE TABLE items (id bytea PRIMARY KEY, label bytea NOT NULL, deleted bytea NOT NULL, "
       "body bytea NOT NULL)");
   Exec("CREATE INDEX items_by_label ON items (label, id, deleted)");
+  Exec(
+      "CREATE TABLE item_versions (seq bigint GENERATED ALWAYS AS IDENTITY, id bytea NOT NULL, "
+      "at timestamptz NOT NULL DEFAULT now(), operator text NOT NULL, after bytea)");
   for (int i = 1; i <= 999; ++i) {
     std::string values[] = {ItemId(i), ItemLabel(i), ItemDeleted(i), ItemText(i)};
     const char* data[4];
@@ -70,6 +73,12 @@ PgFloor::PgFloor(const std::string& url, const std::string& schema,
   prepare("write",
           "INSERT INTO items VALUES ($1, $2, $3, $4) ON CONFLICT (id) DO UPDATE SET "
           "label = excluded.label, deleted = excluded.deleted, body = excluded.body",
+          4);
+  prepare("write_with_version",
+          "WITH written AS (INSERT INTO items VALUES ($1, $2, $3, $4) ON CONFLICT (id) DO UPDATE "
+          "SET label = excluded.label, deleted = excluded.deleted, body = excluded.body "
+          "RETURNING id, body) "
+          "INSERT INTO item_versions (id, operator, after) SELECT id, 'bench', body FROM written",
           4);
 }
 
@@ -133,6 +142,12 @@ void PgFloor::WriteItem(const std::string& id, const std::string& label, const s
                         const std::string& body) {
   std::string params[] = {id, label, deleted, body};
   Rows("write", params, 4, 0);
+}
+
+void PgFloor::WriteItemWithVersion(const std::string& id, const std::string& label,
+                                   const std::string& deleted, const std::string& body) {
+  std::string params[] = {id, label, deleted, body};
+  Rows("write_with_version", params, 4, 0);
 }
 
 }  // namespace talvero::bench
