@@ -238,6 +238,9 @@ void Ctr_Talvero::Chercher_CompteLibelle(screen::Control& numero, screen::Contro
   surface_->SetEnabled(false);
   try {
     const std::string pattern = "\"" + typed + "]\"";
+    // Clearing the list takes the typed label with it; that is the search's doing, not the
+    // operator emptying the label, so the account number stays as it is.
+    VidageAuto = true;
     libelle.Clear();
     int32_t count = 0;
     ListeComptes = Obj(Base).DBQuery(
