@@ -98,11 +98,14 @@ void ZeroWhenEmpty(DBADynArray& rec, int attr) {
 
 // Whether the changes on screen to an item of the reserved range may be written. An ordinary
 // user may change only the label, the accounts and the values of fixed bases, rates and amounts;
-// anything else needs one of the maker's users. The comparison works on copies, so that a refusal
-// leaves the buffers exactly as loaded.
+// anything else needs one of the maker's users. The working record receives the screen image and
+// the loaded record the parts an ordinary user may change: when the change is allowed, the write
+// rebuilds the loaded record from the screen anyway.
 bool ChangeAllowed(Ctr_Talvero& s) {
-  DBADynArray loaded(Obj(s.EnrRubSaisie).Get());
-  DynArrayPtr shown = std::make_shared<DBADynArray>(s.EnrCreation ? s.EnrCreation->Get() : "");
+  DBADynArray& loaded = Obj(s.EnrRubSaisie);
+  // The working record is made when the item is loaded; without one the screen image is compared
+  // on its own, and no working record with an empty detail is left behind for the write.
+  DynArrayPtr shown = s.EnrCreation ? s.EnrCreation : std::make_shared<DBADynArray>();
   s.MAJ_CreationOrvanel(shown);
   DBADynArray& e = *shown;
   if (s.ComptesActifs) {
@@ -258,6 +261,8 @@ void Ctr_Talvero::Ecrire_Donnees() {
     EnrCreation->Set(image);
     EnrRubSaisie = item;
   } else {
+    DBADynArray& rec = Obj(EnrRubSaisie);
+    const std::string as_loaded = rec.Get();
     if (!Txt_CodRubSai.Text().empty() &&
         records::CodeNumber(Txt_CodRubSai.Text()) >= records::kFirstReservedCode &&
         !ChangeAllowed(*this)) {
@@ -265,8 +270,6 @@ void Ctr_Talvero::Ecrire_Donnees() {
       MsgBox("Vous ne pouvez pas modifier cette rubrique.", kStyleExclamation);
       return;
     }
-    DBADynArray& rec = Obj(EnrRubSaisie);
-    const std::string as_loaded = rec.Get();
     try {
       CopyScreen(*this, rec);
       rec.DBWrite();
