@@ -177,14 +177,19 @@ void Ctr_Talvero::Txt_CodRubSai_Change() {
     const int rows = RowCount(ListeRubriques);
     while (row <= rows && ListeRubriques->Get(row, 1) != code) ++row;
     const bool listed = row <= rows;
-    if (listed) {
-      // Picked or typed, a listed code brings its item on with the label the list gives it: a
-      // label half-typed in the combo is never taken for the item's own.
+    if (!Cbo_LibRubSai.Text().empty()) {
+      // The combo already names the item (a pick sets the code after the label, and the pick sets
+      // the screen mode itself): the item is loaded by its code alone, under the combo's text.
       try {
-        // After a pick the combo already shows this label: assigning it again would move the
-        // combo's position to the first of two equal labels.
-        const std::string label = ListeRubriques->Get(row, 2);
-        if (Cbo_LibRubSai.Text() != label) Cbo_LibRubSai.SetText(label);
+        Afficher_Donnees();
+      } catch (...) {
+        AbandonLoad(*this);
+        throw;
+      }
+      Cmd_Ajouter.SetEnabled(false);
+    } else if (listed) {
+      try {
+        Cbo_LibRubSai.SetText(ListeRubriques->Get(row, 2));
         RubSupprimee = IsDeletedLabel(Cbo_LibRubSai.Text());
         if (!RubSupprimee) Afficher();
         ModeCreation = 0;
