@@ -26,6 +26,15 @@ bool TakesFocus(Kind kind) {
 
 constexpr int32_t kErrInvalidProperty = 380;
 
+// The logic's own SetFocus. A surface disabled for a long operation is disabled for the
+// operator's input only: the program still moves the focus on it, as a loading does.
+bool TakesFocusFromLogic(const Control& control) {
+  if (!TakesFocus(control.GetKind()) || !control.Visible() || !control.Enabled()) return false;
+  for (Control* c = control.Container(); c; c = c->Container())
+    if (!c->Enabled() || !c->Visible()) return false;
+  return control.GetSurface().GetScreen().Operable(control.GetSurface());
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- Control
@@ -346,7 +355,7 @@ void Screen::UnloadHost() {
 }
 
 void Screen::RequestFocus(Control& control) {
-  if (focused_ == &control || !control.CanTakeFocus()) return;
+  if (focused_ == &control || !TakesFocusFromLogic(control)) return;
   Control* old = focused_;
   SetFocused(&control);
   if (old)

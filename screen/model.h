@@ -13,8 +13,9 @@
 // - SetFocus by the logic moves the focus at once; the LostFocus of the control that had it and the
 //   GotFocus of the new one are queued as pending events (they run when the operator event being
 //   handled returns, or when a procedure yields). SetFocus on the focused control, or on one that
-//   cannot take the focus, does nothing. A focused control that becomes hidden or disabled (or
-//   whose frame is disabled) loses the focus without LostFocus.
+//   cannot take the focus, does nothing; a surface disabled for a long operation refuses only the
+//   operator's input, so the logic's SetFocus still works on its controls. A focused control that
+//   becomes hidden or disabled (or whose frame is disabled) loses the focus without LostFocus.
 // - Events raised by program assignments run at once, nested, before the assignment returns.
 // - Every change of what the screen shows (a property, a list, the focus, a surface's state) is
 //   told to the screen's observers right after it is made and before any event it raises, so that

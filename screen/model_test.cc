@@ -33,7 +33,7 @@ TEST_F(ModelTest, SettingAnOptionClearsTheOthersOfItsFrameOnly) {
   EXPECT_EQ("Opt_Excluse.Click;", log_);
 }
 
-TEST_F(ModelTest, SetFocusOnAControlThatCannotTakeItDoesNothing) {
+TEST_F(ModelTest, SetFocusDoesNothingOnAControlThatCannotTakeItButWorksUnderADisabledSurface) {
   C("Txt_CodRubSai").SetFocus();
   C("Etq_CodRubSai").SetFocus();
   C("Etq_PrcMontBaseRubSai").SetFocus();
@@ -41,9 +41,10 @@ TEST_F(ModelTest, SetFocusOnAControlThatCannotTakeItDoesNothing) {
   C("Cdr_Modulation").SetEnabled(false);
   C("Opt_Incluse").SetFocus();
   EXPECT_TRUE(C("Txt_CodRubSai").HasFocus());
+  // A surface disabled for a long operation refuses the operator's input, not the program.
   surface_->SetEnabled(false);
   C("Cbo_LibRubSai").SetFocus();
-  EXPECT_TRUE(C("Txt_CodRubSai").HasFocus());
+  EXPECT_TRUE(C("Cbo_LibRubSai").HasFocus());
 }
 
 TEST_F(ModelTest, AFocusedControlThatIsHiddenLosesTheFocusWithoutLostFocus) {
