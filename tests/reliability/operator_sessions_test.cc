@@ -1,0 +1,405 @@
+// Random operator sessions: a seeded operator does, action after action, only what the screen
+// offers at that moment (a click on a usable button, keys into the focused field, a pick, an
+// answer to the message box on screen...). After each action the screen must still be whole: no
+// error escaped a handler, the buttons show one of the four modes, the screen is usable again and
+// the store is sound, every entry item loadable. A failure prints the seed and the session as a
+// scenario that the replay tool plays.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "component/ctr_talvero.h"
+#include "gateways/tools.h"
+#include "outside/help_object.h"
+#include "outside/rights_object.h"
+#include "outside/tools_object.h"
+#include "replay/notation.h"
+#include "screen/display.h"
+#include "screen/operator.h"
+#include "store/sqlite_store.h"
+#include "tests/reliability/reliability_rig.h"
+
+namespace talvero::reliability {
+namespace {
+
+using screen::Control;
+using screen::Kind;
+
+// The store every session starts from, in the scenario notation.
+const std::vector<std::array<const char*, 3>> kRecords = {
+    {"RUBSAISIE", "007", "ACOMPTE^1^^0^+^4^^3^^0^^^^^^0^^^0^0^0^0^0^0"},
+    {"RUBSAISIE", "022", "PRIME DE PANIER^6^^0^+^4^^3^^1^715^^^^^0^^^0^0^0^0^0^0"},
+    {"RUBSAISIE", "033", "PRIME SUPPRIMEE^6^^0^+^4^^3^^1^715^^^^^0^^1^0^0^0^0^0^0"},
+    {"RUBSAISIE", "045", "PRIME COMPOSEE^5^^1^+^3^10000^3^^2^^^^I^022]007^0^^^0^0^0^0^0^0"},
+    {"RUBSAISIE", "850", "PRIME MAISON^5^^0^+^1^1000^3^^2^^^^R^^0^^^0^0^0^0^0^0"},
+    {"RUBSAISIE", "901", "MAISON SUPPRIMEE^2^^0^-^0^^0^^0^^^^^^0^R^1^0^0^0^0^0^0"},
+    {"PLANCOMPTABLE", "0014110000000", "CLIENTS"},
+    {"PLANCOMPTABLE", "0014120000000", "CLIENTS DOUTEUX"},
+    {"PLANCOMPTABLE", "0016410000000", "SALAIRES"},
+};
+
+// What the operator types or pastes: codes of every kind, numbers, labels, marks.
+const std::vector<std::string> kTexts = {
+    "0",    "2",     "5",   "9",   "007",        "022",
+    "033",  "045",   "850", "901", "860",        "999",
+    "12,5", "100",   "0,3", "41",  "4110000000", "6410000000",
+    "A",    "PRIME", "CLI", "sal", "é",          "\"",
+    "*",    ",",     "-1",  " ",   "þý",         "LIBELLE NOUVEAU"};
+
+// Answers every question with one of its own buttons, drawn at random, and notes the answer.
+class AnsweringDisplay : public screen::HeadlessDisplay {
+ public:
+  AnsweringDisplay(std::mt19937& random, std::vector<std::string>& answers)
+      : random_(random), answers_(answers) {}
+  int MessageBox(const std::string& text, int style, const std::string& title) override {
+    int buttons = style & 7;
+    if (buttons == screen::kStyleYesNo || buttons == screen::kStyleYesNoCancel) {
+      const int choices[] = {screen::kAnswerYes, screen::kAnswerNo, screen::kAnswerCancel};
+      int answer = choices[random_() % (buttons == screen::kStyleYesNo ? 2 : 3)];
+      answers_.push_back(std::to_string(answer));
+      QueueAnswer(answer);
+    }
+    return HeadlessDisplay::MessageBox(text, style, title);
+  }
+
+ private:
+  std::mt19937& random_;
+  std::vector<std::string>& answers_;
+};
+
+// One host window holding the control; a new one replaces it when the operator leaves.
+struct Host {
+  Host(std::mt19937& random, std::vector<std::string>& answers)
+      : display(random, answers), screen(display), op(screen) {}
+  AnsweringDisplay display;
+  screen::Screen screen;
+  screen::Operator op;
+  std::unique_ptr<Ctr_Talvero> control;
+};
+
+class Session {
+ public:
+  Session(uint32_t seed, int actions) : random_(seed), actions_left_(actions) {
+    bool accounts = random_() % 2, maker = random_() % 2, full_rights = random_() % 5;
+    tools_->SetMaker(maker);
+    rights_->SetDefaultLevel(full_rights ? 2 : 1);
+    Put("COMPTEUR", "999", std::string("^^041") + (accounts ? "^^^^^^^^^^^^001" : ""));
+    for (const auto& [file, id, notation] : kRecords) Put(file, id, notation);
+    script_.push_back(full_rights ? "rights 2" : "rights 1");
+    script_.push_back(maker ? "maker yes" : "maker no");
+  }
+
+  // Plays the session; returns the first invariant broken, or "".
+  std::string Play() {
+    InstallOutils(tools_);
+    InstallAide(help_);
+    std::string broken;
+    while (actions_left_ > 0 && broken.empty()) {
+      if (!host_ || host_->screen.HostUnloaded()) Start();
+      broken = Act();
+    }
+    if (broken.empty()) broken = LoadEveryItem();
+    Stop();
+    InstallOutils(nullptr);
+    InstallAide(nullptr);
+    Vars() = Variables{};
+    return broken;
+  }
+
+  // Figures of what the session reached: item writes, windows opened, questions answered.
+  int Writes() {
+    int versions = 0;
+    db_->ForEachRecord("RUBSAISIE", [&](std::string_view id, std::string_view) {
+      versions += static_cast<int>(db_->History("RUBSAISIE", std::string(id)).size());
+    });
+    for (const auto& record : kRecords) versions -= std::string(record[0]) == "RUBSAISIE";
+    return versions;  // less the records put at first
+  }
+  int Windows() const { return windows_; }
+  int Questions() const { return questions_; }
+
+  std::string Script() const {
+    std::string text;
+    for (const std::string& line : script_) text += line + "\n";
+    return text;
+  }
+
+ private:
+  void Put(const std::string& file, const std::string& id, const std::string& notation) {
+    db_->PutRecord(file, id, replay::StoredFromNotation(notation));
+    script_.push_back("db " + file + " " + id + " " + replay::Quoted(notation));
+  }
+
+  void Start() {
+    if (host_) script_.push_back("terminate");
+    Stop();
+    Vars() = Variables{};  // a fresh host: no global of the one before
+    host_ = std::make_unique<Host>(random_, answers_);
+    help_->SetSink(
+        [this](const std::string& page, const std::string& mode, const std::string& title,
+               const std::string& extra) { host_->display.Help(page, mode, title, extra); });
+    host_->screen.modal_loop = [this](screen::Surface& window) { PlayModal(window); };
+    host_->control = std::make_unique<Ctr_Talvero>(host_->screen);
+    host_->control->TheDatabase(db_);
+    host_->control->TheClient(std::make_shared<DBAClient>());
+    host_->control->DroitsUtilisateur(rights_);
+    host_->control->Init();
+    host_->screen.DoEvents();
+    script_.push_back("init");
+  }
+
+  void Stop() {
+    if (host_) host_->control.reset();
+    host_.reset();
+  }
+
+  // The operator acts inside the detail window until it closes. Out of actions, the operator
+  // presses Retour a few times, as one who wants to be done would.
+  void PlayModal(screen::Surface& window) {
+    while (window.Loaded() && actions_left_ > 0 && broken_.empty()) broken_ = Act();
+    for (int tries = 0; window.Loaded() && tries < 5; ++tries)
+      Record("click Cmd_Retour", [&] { host_->op.Click(window.Get("Cmd_Retour")); });
+  }
+
+  // One action, then the invariants; returns the first one broken.
+  std::string Act() {
+    --actions_left_;
+    screen::Screen& screen = host_->screen;
+    screen::Surface* top = screen.TopModal();
+    screen::Surface& surface = top ? *top : host_->control->Controls();
+    std::vector<Control*> focusable, clickable, lists;
+    for (int i = 0; i < surface.Count(); ++i) {
+      Control& c = surface.Item(i);
+      if (c.GetKind() == Kind::Menu ? c.Usable() : c.CanTakeFocus()) clickable.push_back(&c);
+      if (c.CanTakeFocus()) focusable.push_back(&c);
+      if (c.CanTakeFocus() && c.ListCount() > 0) lists.push_back(&c);
+    }
+    auto any = [this](const std::vector<Control*>& from) { return from[random_() % from.size()]; };
+    const std::string& text = kTexts[random_() % kTexts.size()];
+    screen::Operator& op = host_->op;
+    switch (random_() % 11) {
+      case 0:
+      case 1:
+        if (clickable.empty()) break;
+        if (Control* c = any(clickable)) Record("click " + c->Name(), [&op, c] { op.Click(*c); });
+        break;
+      case 2:
+        if (Control* c = focusable.empty() ? nullptr : any(focusable))
+          Record("focus " + c->Name(), [&op, c] { op.Focus(*c); });
+        break;
+      case 3:
+        if (!focusable.empty()) Record("tab", [&op] { op.Tab(); });
+        break;
+      case 4:
+      case 5:
+        Record("type " + replay::Quoted(text), [&op, text] { op.Type(text); });
+        break;
+      case 6:
+        Record("key ENTER", [&op] { op.Key(screen::kKeyEnter); });
+        break;
+      case 7:
+        Record("key BACKSPACE", [&op] { op.Key(screen::kKeyBackspace); });
+        break;
+      case 8:
+        Record("paste " + replay::Quoted(text), [&op, text] { op.Paste(text); });
+        break;
+      case 9:
+        if (Control* c = lists.empty() ? nullptr : any(lists)) PickOrChoose(*c);
+        break;
+      default:
+        if (top && random_() % 2)
+          Record("close " + top->Name(), [&op, top] { op.Close(*top); });
+        else
+          Record("mousedown " + surface.Name() + " 2",
+                 [&op, &surface] { op.MouseDown(surface, 2); });
+    }
+    if (!broken_.empty()) return broken_;
+    return Broken();
+  }
+
+  void PickOrChoose(Control& c) {
+    int row = random_() % c.ListCount();
+    screen::Operator& op = host_->op;
+    if (c.GetKind() == Kind::ComboBox)
+      return Record("pick " + c.Name() + " " + std::to_string(row), [&] { op.Pick(c, row); });
+    Record("select " + c.Name() + " " + std::to_string(row), [&] { op.Select(c, {row}); });
+    Record("dblclick " + c.Name(), [&] { op.DblClick(c); });
+  }
+
+  // Plays one action and writes it down, with the answers given to its questions before it.
+  template <typename Action>
+  void Record(const std::string& line, Action action) {
+    answers_.clear();
+    size_t at = script_.size();
+    script_.push_back(line);
+    try {
+      action();
+    } catch (const screen::OperatorError&) {
+      script_.pop_back();  // not an action this screen offers after all (no focus to tab from)
+      return;
+    } catch (const std::exception& e) {
+      if (broken_.empty()) broken_ = std::string("the action failed: ") + e.what();
+    }
+    if (!answers_.empty())
+      script_.insert(
+          script_.begin() + at, "answer " + [this] {
+            std::string all;
+            for (const std::string& a : answers_) all += (all.empty() ? "" : " ") + a;
+            return all;
+          }());
+  }
+
+  // Every item of the store opens on a fresh screen, in item or deleted-item mode.
+  std::string LoadEveryItem() {
+    std::vector<std::string> ids;
+    db_->ForEachRecord("RUBSAISIE",
+                       [&](std::string_view id, std::string_view) { ids.emplace_back(id); });
+    for (const std::string& id : ids) {
+      Start();
+      Control& code = host_->control->Controls().Get("Txt_CodRubSai");
+      Record("focus Txt_CodRubSai", [&] { host_->op.Focus(code); });
+      Record("paste " + replay::Quoted(id), [&] { host_->op.Paste(id); });
+      if (std::string broken = Broken(); !broken.empty()) return broken;
+      std::string mode = Mode(host_->control->Controls());
+      if (mode != "item" && mode != "deleted") return "item " + id + " does not open";
+    }
+    return "";
+  }
+
+  // The invariants that hold after every action.
+  std::string Broken() {
+    for (const screen::LoggedEvent& e : host_->display.Pending()) {
+      windows_ += e.kind == screen::LoggedEvent::Kind::Show;
+      questions_ += e.kind == screen::LoggedEvent::Kind::Message && (e.style & 7) != 0;
+      if (e.kind == screen::LoggedEvent::Kind::Error && !IsRecordNotFound(e))
+        return "an error reached the operator: " + e.Describe();
+    }
+    host_->display.Pending().clear();
+    if (host_->screen.HostUnloaded()) return "";
+    screen::Surface& entry = host_->control->Controls();
+    if (!host_->screen.TopModal()) {
+      if (std::string mode = Mode(entry); mode.empty())
+        return "the buttons show no mode: " + Pattern(entry);
+      if (!entry.Enabled() || host_->screen.MousePointer() != screen::kPointerDefault)
+        return "the screen was left busy";
+    }
+    for (const std::string& problem : db_->IntegrityProblems()) return "store: " + problem;
+    return UnloadableItem();
+  }
+
+  // A code that reaches the loader without being in the label list (typed under a label left in
+  // the combo) is read all the same, and the read's failure is the database component's own.
+  static bool IsRecordNotFound(const screen::LoggedEvent& e) {
+    return e.texts.size() == 1 &&
+           e.texts[0].rfind("Erreur " + std::to_string(kErrRecordNotFound) + " :", 0) == 0;
+  }
+
+  // The mode the command buttons show, "" when they show none.
+  static std::string Mode(screen::Surface& entry) {
+    const std::string pattern = Pattern(entry);
+    if (pattern == "10001") return "search";
+    if (pattern == "01111") return "item";
+    if (pattern == "01100") return "creation";
+    if (pattern == "00111") return "deleted";
+    // A code typed under a label left in the combo loads the item under that label: Ajouter is
+    // disabled and no mode procedure runs.
+    if (pattern == "00001") return "loaded under the combo's label";
+    return "";
+  }
+
+  // Enabled (1) or not (0): Ajouter, OK, Annuler, Supprimer, Sortir. Détails is left out: Annuler
+  // on a creation begun with an empty code field changes no text, so no Change puts the screen
+  // back in search mode and Détails stays as Ajouter enabled it.
+  static std::string Pattern(screen::Surface& entry) {
+    std::string pattern;
+    for (const char* name : {"Cmd_Ajouter", "Cmd_OK", "Cmd_Annuler", "Cmd_Supprimer", "Cmd_Sortir"})
+      pattern += entry.Get(name).Enabled() ? '1' : '0';
+    return pattern;
+  }
+
+  // An item the loader refuses: a code, check box or number that is not one of its kind.
+  std::string UnloadableItem() {
+    std::string problem;
+    db_->ForEachRecord("RUBSAISIE", [&](std::string_view id, std::string_view text) {
+      std::vector<std::string> attrs(2);  // attribute 0, the id, is not in the text
+      for (char ch : text) {
+        if (ch == kAttrMark)
+          attrs.emplace_back();
+        else
+          attrs.back().push_back(ch);
+      }
+      if (id.size() != 3 || attrs.size() > 25) problem = "RUBSAISIE " + std::string(id) + " layout";
+      attrs.resize(25);
+      for (const auto& [attr, top] : kHighestCodes) {
+        const std::string& v = attrs[attr];
+        bool readable = top < 0 ? IsWholeNumber(v) : IsDigitUpTo(v, top);
+        if (!readable && !(v.empty() && attr >= 19 && attr <= 22) && !(v.empty() && top < 0))
+          problem = "RUBSAISIE " + std::string(id) + " attribute " + std::to_string(attr) +
+                    " is \"" + v + "\"";
+      }
+    });
+    return problem;
+  }
+
+  // Attributes read as numbers: the highest code of each, -1 for a number of any size. The
+  // hours type and the check boxes of 20 to 22 may be empty in older records, and so may numbers.
+  static constexpr std::array<std::pair<int, int>, 13> kHighestCodes = {{{2, 6},
+                                                                         {4, 1},
+                                                                         {6, 4},
+                                                                         {7, -1},
+                                                                         {8, 4},
+                                                                         {9, -1},
+                                                                         {10, 2},
+                                                                         {11, -1},
+                                                                         {19, 2},
+                                                                         {20, 1},
+                                                                         {21, 1},
+                                                                         {22, 1},
+                                                                         {23, 1}}};
+  static bool IsDigitUpTo(const std::string& v, int top) {
+    return v.size() == 1 && v[0] >= '0' && v[0] <= '0' + top;
+  }
+  static bool IsWholeNumber(const std::string& v) {
+    size_t from = !v.empty() && v[0] == '-' ? 1 : 0;
+    return v.size() > from && v.find_first_not_of("0123456789", from) == std::string::npos;
+  }
+
+  std::mt19937 random_;
+  int actions_left_;
+  std::shared_ptr<store::SqliteDatabase> db_ = store::SqliteDatabase::Open(":memory:");
+  std::shared_ptr<outside::ConfiguredRights> rights_ =
+      std::make_shared<outside::ConfiguredRights>();
+  std::shared_ptr<outside::ToolsObject> tools_ = std::make_shared<outside::ToolsObject>();
+  std::shared_ptr<outside::HelpObject> help_ = std::make_shared<outside::HelpObject>();
+  std::unique_ptr<Host> host_;
+  std::vector<std::string> answers_, script_;
+  std::string broken_;
+  int windows_ = 0, questions_ = 0;
+};
+
+TEST(OperatorSessionsTest, RandomSessionsLeaveTheScreenWholeAndTheStoreLoadable) {
+  const int sessions = Rounds(40, 4000);
+  const int actions = 200;
+  int failed = 0, writes = 0, windows = 0, questions = 0;
+  for (int seed = 1; seed <= sessions && failed < 3; ++seed) {
+    Session session(seed, actions);
+    std::string broken = session.Play();
+    writes += session.Writes();
+    windows += session.Windows();
+    questions += session.Questions();
+    if (broken.empty()) continue;
+    ++failed;
+    ADD_FAILURE() << "seed " << seed << ": " << broken << "\n" << session.Script();
+  }
+  Report("operator-sessions",
+         "sessions=" + std::to_string(sessions) + " actions=" + std::to_string(actions) +
+             " writes=" + std::to_string(writes) + " windows=" + std::to_string(windows) +
+             " questions=" + std::to_string(questions) + " failed=" + std::to_string(failed));
+}
+
+}  // namespace
+}  // namespace talvero::reliability
