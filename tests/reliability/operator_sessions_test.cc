@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -84,11 +86,17 @@ struct Host {
 class Session {
  public:
   Session(uint32_t seed, int actions) : random_(seed), actions_left_(actions) {
-    bool accounts = random_() % 2, maker = random_() % 2, full_rights = random_() % 5;
+    bool accounts = random_() % 2, billing = random_() % 2, maker = random_() % 2,
+         full_rights = random_() % 5, telemanaged = random_() % 2;
     tools_->SetMaker(maker);
     rights_->SetDefaultLevel(full_rights ? 2 : 1);
-    Put("COMPTEUR", "999", std::string("^^041") + (accounts ? "^^^^^^^^^^^^001" : ""));
+    // The counter just below codes in use, live or deleted, or at the end of its range.
+    const char* counters[] = {"041", "006", "021", "032", "798", "799"};
+    Put("COMPTEUR", "999",
+        std::string("^^") + counters[random_() % 6] + (accounts ? "^^^^^^^^^^^^001" : "") +
+            (billing ? std::string(80 - (accounts ? 15 : 3), '^') + "1" : ""));
     for (const auto& [file, id, notation] : kRecords) Put(file, id, notation);
+    if (telemanaged) Put("ASSOCIATION", "A1", std::string(37, '^') + "SYSTEME");
     script_.push_back(full_rights ? "rights 2" : "rights 1");
     script_.push_back(maker ? "maker yes" : "maker no");
   }
@@ -171,44 +179,60 @@ class Session {
     screen::Screen& screen = host_->screen;
     screen::Surface* top = screen.TopModal();
     screen::Surface& surface = top ? *top : host_->control->Controls();
-    std::vector<Control*> focusable, clickable, lists;
+    std::vector<Control*> buttons, boxes, focusable, fields, lists;
     for (int i = 0; i < surface.Count(); ++i) {
       Control& c = surface.Item(i);
-      if (c.GetKind() == Kind::Menu ? c.Usable() : c.CanTakeFocus()) clickable.push_back(&c);
-      if (c.CanTakeFocus()) focusable.push_back(&c);
-      if (c.CanTakeFocus() && c.ListCount() > 0) lists.push_back(&c);
+      Kind kind = c.GetKind();
+      if (kind == Kind::Menu ? c.Usable() : kind == Kind::Button && c.CanTakeFocus())
+        buttons.push_back(&c);
+      if (!c.CanTakeFocus()) continue;
+      focusable.push_back(&c);
+      if (kind == Kind::CheckBox || kind == Kind::OptionButton) boxes.push_back(&c);
+      if (kind == Kind::TextField || kind == Kind::ComboBox) fields.push_back(&c);
+      if (c.ListCount() > 0) lists.push_back(&c);
     }
-    auto any = [this](const std::vector<Control*>& from) { return from[random_() % from.size()]; };
+    auto any = [this](const std::vector<Control*>& from) {
+      return from.empty() ? nullptr : from[random_() % from.size()];
+    };
     const std::string& text = kTexts[random_() % kTexts.size()];
     screen::Operator& op = host_->op;
-    switch (random_() % 11) {
+    Control* c = nullptr;
+    switch (random_() % 16) {
       case 0:
       case 1:
-        if (clickable.empty()) break;
-        if (Control* c = any(clickable)) Record("click " + c->Name(), [&op, c] { op.Click(*c); });
-        break;
       case 2:
-        if (Control* c = focusable.empty() ? nullptr : any(focusable))
-          Record("focus " + c->Name(), [&op, c] { op.Focus(*c); });
+        if ((c = any(buttons))) Record("click " + c->Name(), [&op, c] { op.Click(*c); });
         break;
       case 3:
-        if (!focusable.empty()) Record("tab", [&op] { op.Tab(); });
+        if ((c = any(boxes))) Record("click " + c->Name(), [&op, c] { op.Click(*c); });
         break;
       case 4:
+        if ((c = any(focusable))) Record("focus " + c->Name(), [&op, c] { op.Focus(*c); });
+        break;
       case 5:
-        Record("type " + replay::Quoted(text), [&op, text] { op.Type(text); });
+        Record("tab", [&op] { op.Tab(); });
         break;
       case 6:
-        Record("key ENTER", [&op] { op.Key(screen::kKeyEnter); });
-        break;
       case 7:
-        Record("key BACKSPACE", [&op] { op.Key(screen::kKeyBackspace); });
-        break;
+        if ((c = any(fields))) Record("focus " + c->Name(), [&op, c] { op.Focus(*c); });
+        [[fallthrough]];
       case 8:
-        Record("paste " + replay::Quoted(text), [&op, text] { op.Paste(text); });
+        Record("type " + replay::Quoted(text), [&op, text] { op.Type(text); });
         break;
       case 9:
-        if (Control* c = lists.empty() ? nullptr : any(lists)) PickOrChoose(*c);
+        Record("key ENTER", [&op] { op.Key(screen::kKeyEnter); });
+        break;
+      case 10:
+        Record("key BACKSPACE", [&op] { op.Key(screen::kKeyBackspace); });
+        break;
+      case 11:
+        if ((c = any(fields))) Record("focus " + c->Name(), [&op, c] { op.Focus(*c); });
+        Record("paste " + replay::Quoted(text), [&op, text] { op.Paste(text); });
+        break;
+      case 12:
+      case 13:
+      case 14:
+        if ((c = any(lists))) PickOrChoose(*c);
         break;
       default:
         if (top && random_() % 2)
@@ -221,13 +245,18 @@ class Session {
     return Broken();
   }
 
+  // A pick in a combo; in a list box, rows selected, then a double click or not.
   void PickOrChoose(Control& c) {
     int row = random_() % c.ListCount();
     screen::Operator& op = host_->op;
     if (c.GetKind() == Kind::ComboBox)
       return Record("pick " + c.Name() + " " + std::to_string(row), [&] { op.Pick(c, row); });
-    Record("select " + c.Name() + " " + std::to_string(row), [&] { op.Select(c, {row}); });
-    Record("dblclick " + c.Name(), [&] { op.DblClick(c); });
+    std::vector<int> rows = {row};
+    if (random_() % 3 == 0) rows.push_back(random_() % c.ListCount());
+    std::string line = "select " + c.Name();
+    for (int r : rows) line += " " + std::to_string(r);
+    Record(line, [&] { op.Select(c, rows); });
+    if (random_() % 2) Record("dblclick " + c.Name(), [&] { op.DblClick(c); });
   }
 
   // Plays one action and writes it down, with the answers given to its questions before it.
@@ -279,16 +308,40 @@ class Session {
         return "an error reached the operator: " + e.Describe();
     }
     host_->display.Pending().clear();
-    if (host_->screen.HostUnloaded()) return "";
-    screen::Surface& entry = host_->control->Controls();
-    if (!host_->screen.TopModal()) {
-      if (std::string mode = Mode(entry); mode.empty())
-        return "the buttons show no mode: " + Pattern(entry);
-      if (!entry.Enabled() || host_->screen.MousePointer() != screen::kPointerDefault)
-        return "the screen was left busy";
-    }
     for (const std::string& problem : db_->IntegrityProblems()) return "store: " + problem;
-    return UnloadableItem();
+    if (std::string broken = StoreBroken(last_mode_); !broken.empty()) return broken;
+    if (host_->screen.HostUnloaded()) last_mode_ = "";
+    if (host_->screen.HostUnloaded() || host_->screen.TopModal()) return "";
+    return ScreenBroken();
+  }
+
+  // The buttons show one mode; an item or deleted-item mode shows a stored item of that kind.
+  std::string ScreenBroken() {
+    screen::Surface& entry = host_->control->Controls();
+    const std::string mode = last_mode_ = Mode(entry);
+    if (mode.empty()) return "the buttons show no mode: " + Pattern(entry);
+    if (!entry.Enabled() || host_->screen.MousePointer() != screen::kPointerDefault)
+      return "the screen was left busy";
+    if (mode != "item" && mode != "deleted") return "";
+    const std::string code = entry.Get("Txt_CodRubSai").Text();
+    std::optional<std::string> stored = db_->GetRecord("RUBSAISIE", code);
+    if (!stored) return "the screen shows item \"" + code + "\", which the store does not hold";
+    if ((Attributes(*stored)[18] == "1") != (mode == "deleted"))
+      return "item " + code + " is shown in " + mode + " mode";
+    return "";
+  }
+
+  // Attributes 0 (empty: the id is not in the text) to 24 at least.
+  static std::vector<std::string> Attributes(std::string_view text) {
+    std::vector<std::string> attrs(2);
+    for (char ch : text) {
+      if (ch == kAttrMark)
+        attrs.emplace_back();
+      else
+        attrs.back().push_back(ch);
+    }
+    if (attrs.size() < 25) attrs.resize(25);
+    return attrs;
   }
 
   // A code that reaches the loader without being in the label list (typed under a label left in
@@ -321,19 +374,15 @@ class Session {
     return pattern;
   }
 
-  // An item the loader refuses: a code, check box or number that is not one of its kind.
-  std::string UnloadableItem() {
+  // An item erased, or replaced by a creation; an item the loader refuses: a code, check box or
+  // number that is not one of its kind.
+  std::string StoreBroken(const std::string& mode_before) {
     std::string problem;
+    std::map<std::string, std::string> items;
     db_->ForEachRecord("RUBSAISIE", [&](std::string_view id, std::string_view text) {
-      std::vector<std::string> attrs(2);  // attribute 0, the id, is not in the text
-      for (char ch : text) {
-        if (ch == kAttrMark)
-          attrs.emplace_back();
-        else
-          attrs.back().push_back(ch);
-      }
+      const std::vector<std::string> attrs = Attributes(text);
       if (id.size() != 3 || attrs.size() > 25) problem = "RUBSAISIE " + std::string(id) + " layout";
-      attrs.resize(25);
+      items[std::string(id)] = text;
       for (const auto& [attr, top] : kHighestCodes) {
         const std::string& v = attrs[attr];
         bool readable = top < 0 ? IsWholeNumber(v) : IsDigitUpTo(v, top);
@@ -342,6 +391,13 @@ class Session {
                     " is \"" + v + "\"";
       }
     });
+    for (const auto& [id, text] : items_) {
+      auto now = items.find(id);
+      if (now == items.end()) problem = "item " + id + " was erased";
+      if (now != items.end() && now->second != text && mode_before == "creation")
+        problem = "a creation replaced item " + id;
+    }
+    items_ = std::move(items);
     return problem;
   }
 
@@ -379,6 +435,8 @@ class Session {
   std::vector<std::string> answers_, script_;
   std::string broken_;
   int windows_ = 0, questions_ = 0;
+  std::map<std::string, std::string> items_;  // every item as the last check found it
+  std::string last_mode_;
 };
 
 TEST(OperatorSessionsTest, RandomSessionsLeaveTheScreenWholeAndTheStoreLoadable) {
