@@ -282,7 +282,8 @@ class Session {
           }());
   }
 
-  // Every item of the store opens on a fresh screen, in item or deleted-item mode.
+  // Every item of the store opens on a fresh screen, in item or deleted-item mode, and is left
+  // without a question.
   std::string LoadEveryItem() {
     std::vector<std::string> ids;
     db_->ForEachRecord("RUBSAISIE",
@@ -295,6 +296,16 @@ class Session {
       if (std::string broken = Broken(); !broken.empty()) return broken;
       std::string mode = Mode(host_->control->Controls());
       if (mode != "item" && mode != "deleted") return "item " + id + " does not open";
+      // Left untouched, it holds no change to save. A fixed amount stored empty is the exception:
+      // loading gives the amount field the focus, and leaving it writes "0" there.
+      const std::vector<std::string> attrs = Attributes(*db_->GetRecord("RUBSAISIE", id));
+      if (attrs[10] == "1" && attrs[11].empty()) continue;
+      Record("click Cmd_Sortir",
+             [&] { host_->op.Click(host_->control->Controls().Get("Cmd_Sortir")); });
+      for (const screen::LoggedEvent& e : host_->display.Pending())
+        if (e.kind == screen::LoggedEvent::Kind::Message)
+          return "item " + id + ", opened and left: " + e.Describe();
+      if (std::string broken = Broken(); !broken.empty()) return broken;
     }
     return "";
   }
