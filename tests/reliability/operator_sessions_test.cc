@@ -52,6 +52,11 @@ const std::vector<std::string> kTexts = {
     "A",    "PRIME", "CLI", "sal", "é",          "\"",
     "*",    ",",     "-1",  " ",   "þý",         "LIBELLE NOUVEAU"};
 
+// Single keys besides Enter and Backspace: space (a click on a button or box), escape, tab, a
+// swallowed key, digits and letters, the first code the label combo refuses, accents, the code
+// whose character is a field mark, and a code beyond Unicode.
+const std::vector<int> kKeys = {32, 27, 9, 0, 48, 55, 65, 97, 122, 123, 233, 254, 0x110000};
+
 // Answers every question with one of its own buttons, drawn at random, and notes the answer.
 class AnsweringDisplay : public screen::HeadlessDisplay {
  public:
@@ -197,7 +202,7 @@ class Session {
     const std::string& text = kTexts[random_() % kTexts.size()];
     screen::Operator& op = host_->op;
     Control* c = nullptr;
-    switch (random_() % 16) {
+    switch (random_() % 18) {
       case 0:
       case 1:
       case 2:
@@ -234,15 +239,38 @@ class Session {
       case 14:
         if ((c = any(lists))) PickOrChoose(*c);
         break;
-      default:
-        if (top && random_() % 2)
+      case 15: {
+        const int key = kKeys[random_() % kKeys.size()];
+        Record("key " + std::to_string(key), [&op, key] { op.Key(key); });
+        break;
+      }
+      case 16:
+        if (top && random_() % 2) {
           Record("close " + top->Name(), [&op, top] { op.Close(*top); });
-        else
-          Record("mousedown " + surface.Name() + " 2",
-                 [&op, &surface] { op.MouseDown(surface, 2); });
+          break;
+        }
+        [[fallthrough]];
+      default:
+        PressMouse(surface);
     }
     if (!broken_.empty()) return broken_;
     return Broken();
+  }
+
+  // The right or left button pressed on the surface or on one of its usable frames.
+  void PressMouse(screen::Surface& surface) {
+    const int button = 1 + random_() % 2;
+    std::vector<Control*> frames;
+    for (int i = 0; i < surface.Count(); ++i)
+      if (surface.Item(i).GetKind() == Kind::Frame && surface.Item(i).Usable())
+        frames.push_back(&surface.Item(i));
+    screen::Operator& op = host_->op;
+    if (frames.empty() || random_() % 2)
+      return Record("mousedown " + surface.Name() + " " + std::to_string(button),
+                    [&] { op.MouseDown(surface, button); });
+    Control& frame = *frames[random_() % frames.size()];
+    Record("mousedown " + frame.Name() + " " + std::to_string(button),
+           [&] { op.MouseDown(frame, button); });
   }
 
   // A pick in a combo; in a list box, rows selected, then a double click or not.
@@ -253,7 +281,8 @@ class Session {
       return Record("pick " + c.Name() + " " + std::to_string(row), [&] { op.Pick(c, row); });
     std::vector<int> rows = {row};
     if (random_() % 3 == 0) rows.push_back(random_() % c.ListCount());
-    std::string line = "select " + c.Name();
+    if (random_() % 8 == 0) rows.clear();
+    std::string line = "select " + c.Name() + (rows.empty() ? " none" : "");
     for (int r : rows) line += " " + std::to_string(r);
     Record(line, [&] { op.Select(c, rows); });
     if (random_() % 2) Record("dblclick " + c.Name(), [&] { op.DblClick(c); });
