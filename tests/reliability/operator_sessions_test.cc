@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -362,6 +363,10 @@ class Session {
     if (mode.empty()) return "the buttons show no mode: " + Pattern(entry);
     if (!entry.Enabled() || host_->screen.MousePointer() != screen::kPointerDefault)
       return "the screen was left busy";
+    if (Control* focused = host_->screen.Focused(); focused && !focused->CanTakeFocus())
+      return "the focus is on " + focused->Name() + ", which cannot take it";
+    for (const std::string& label : entry.Get("Cbo_LibRubSai").Items())
+      if (!labels_.count(label)) return "the label list offers \"" + label + "\", no item's label";
     if (mode != "item" && mode != "deleted") return "";
     const std::string code = entry.Get("Txt_CodRubSai").Text();
     std::optional<std::string> stored = db_->GetRecord("RUBSAISIE", code);
@@ -419,10 +424,18 @@ class Session {
   std::string StoreBroken(const std::string& mode_before) {
     std::string problem;
     std::map<std::string, std::string> items;
+    std::set<std::string> labels;
     db_->ForEachRecord("RUBSAISIE", [&](std::string_view id, std::string_view text) {
       const std::vector<std::string> attrs = Attributes(text);
       if (id.size() != 3 || attrs.size() > 25) problem = "RUBSAISIE " + std::string(id) + " layout";
       items[std::string(id)] = text;
+      labels.insert(attrs[1] + (attrs[18] == "1" ? "         SUPPRIME" : ""));
+      if (attrs[14] != "" && attrs[14] != "I" && attrs[14] != "R")
+        problem = "RUBSAISIE " + std::string(id) + " detail direction \"" + attrs[14] + "\"";
+      for (size_t at = 0; at < attrs[15].size(); at += 4)
+        if (attrs[15].substr(at, 3).find_first_not_of("0123456789") != std::string::npos ||
+            (at + 3 < attrs[15].size() && attrs[15][at + 3] != kValueMark))
+          problem = "RUBSAISIE " + std::string(id) + " detail \"" + attrs[15] + "\"";
       for (const auto& [attr, top] : kHighestCodes) {
         const std::string& v = attrs[attr];
         bool readable = top < 0 ? IsWholeNumber(v) : IsDigitUpTo(v, top);
@@ -438,6 +451,7 @@ class Session {
         problem = "a creation replaced item " + id;
     }
     items_ = std::move(items);
+    labels_ = std::move(labels);
     return problem;
   }
 
@@ -476,6 +490,7 @@ class Session {
   std::string broken_;
   int windows_ = 0, questions_ = 0;
   std::map<std::string, std::string> items_;  // every item as the last check found it
+  std::set<std::string> labels_;              // and their labels as the label list shows them
   std::string last_mode_;
 };
 
