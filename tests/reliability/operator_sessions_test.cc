@@ -95,6 +95,8 @@ class Session {
     bool accounts = random_() % 2, billing = random_() % 2, maker = random_() % 2,
          full_rights = random_() % 5, telemanaged = random_() % 2;
     tools_->SetMaker(maker);
+    maker_ = maker;
+    full_rights_ = full_rights;
     rights_->SetDefaultLevel(full_rights ? 2 : 1);
     // The counter just below codes in use, live or deleted, or at the end of its range.
     const char* counters[] = {"041", "006", "021", "032", "798", "799"};
@@ -205,6 +207,11 @@ class Session {
     Control* c = nullptr;
     switch (random_() % 18) {
       case 0:
+        if (!top && (last_mode_ == "item" || last_mode_ == "creation")) {
+          SaveAndReopen();
+          break;
+        }
+        [[fallthrough]];
       case 1:
       case 2:
         if ((c = any(buttons))) Record("click " + c->Name(), [&op, c] { op.Click(*c); });
@@ -256,6 +263,52 @@ class Session {
     }
     if (!broken_.empty()) return broken_;
     return Broken();
+  }
+
+  // OK, once the focus has left the field being edited; an item written shows again, once
+  // reopened, what the visible fields showed when it was saved.
+  void SaveAndReopen() {
+    screen::Surface& entry = host_->control->Controls();
+    Control& ok = entry.Get("Cmd_OK");
+    if (!ok.CanTakeFocus()) return;
+    Record("focus Cmd_OK", [&] { host_->op.Focus(ok); });
+    const std::string shown = VisibleFields(entry);
+    std::map<std::string, std::string> before;
+    db_->ForEachRecord("RUBSAISIE", [&](std::string_view id, std::string_view text) {
+      before[std::string(id)] = text;
+    });
+    Record("click Cmd_OK", [&] { host_->op.Click(ok); });
+    std::string written;
+    db_->ForEachRecord("RUBSAISIE", [&](std::string_view id, std::string_view text) {
+      if (before[std::string(id)] != text) written = id;
+    });
+    Control& code = entry.Get("Txt_CodRubSai");
+    if (written.empty() || host_->screen.TopModal() || !code.CanTakeFocus() ||
+        Mode(entry) != "search")
+      return;
+    Record("focus Txt_CodRubSai", [&] { host_->op.Focus(code); });
+    Record("paste " + replay::Quoted(written), [&] { host_->op.Paste(written); });
+    if (std::string again = VisibleFields(entry); again != shown && broken_.empty())
+      broken_ = "item " + written + " saved as\n" + shown + "reopens as\n" + again;
+  }
+
+  // The data fields the operator sees, one per line.
+  static std::string VisibleFields(screen::Surface& entry) {
+    std::string fields;
+    for (const char* name :
+         {"Txt_LibRubSai", "Cbo_ChpAppliRubSai", "Cbo_TypBaseRubSai", "Txt_MontBaseRubSai",
+          "Cbo_TypTauxRubSai", "Txt_MontTauxRubSai", "Cbo_TypMontRubSai", "Txt_ValMontRubSai",
+          "Txt_DebitRubSai", "Txt_CreditRubSai", "Opt_AjoutRubSai", "Cac_RubNuit",
+          "Cac_CaractereAnnuel", "Cac_PrevMaintien"}) {
+      Control& c = entry.Get(name);
+      if (!c.Visible()) continue;
+      fields += std::string(name) + " = " +
+                (c.GetKind() == Kind::CheckBox || c.GetKind() == Kind::OptionButton
+                     ? std::to_string(c.Value())
+                     : c.Text()) +
+                "\n";
+    }
+    return fields;
   }
 
   // The right or left button pressed on the surface or on one of its usable frames.
@@ -450,6 +503,13 @@ class Session {
       if (now != items.end() && now->second != text && mode_before == "creation")
         problem = "a creation replaced item " + id;
     }
+    // New items come from a creation by an operator with full rights; the maker's range only from
+    // one of the maker's users.
+    for (const auto& [id, text] : items) {
+      if (items_.empty() || items_.count(id)) continue;
+      if (mode_before != "creation" || !full_rights_) problem = "item " + id + " appeared";
+      if (id >= "800" && !maker_) problem = "item " + id + " was created in the maker's range";
+    }
     items_ = std::move(items);
     labels_ = std::move(labels);
     return problem;
@@ -492,6 +552,7 @@ class Session {
   std::map<std::string, std::string> items_;  // every item as the last check found it
   std::set<std::string> labels_;              // and their labels as the label list shows them
   std::string last_mode_;
+  bool maker_ = false, full_rights_ = true;
 };
 
 TEST(OperatorSessionsTest, RandomSessionsLeaveTheScreenWholeAndTheStoreLoadable) {
