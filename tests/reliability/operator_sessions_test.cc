@@ -208,6 +208,7 @@ class Session {
     switch (random_() % 18) {
       case 0:
         if (!top && (last_mode_ == "item" || last_mode_ == "creation")) {
+          if (random_() % 2) FillIn(host_->control->Controls());
           SaveAndReopen();
           break;
         }
@@ -265,6 +266,46 @@ class Session {
     return Broken();
   }
 
+  // The operator fills the item in as the checks want it: a label, a field of application with
+  // its type, one of the allowed combinations of base, rate and amount, and the accounts.
+  void FillIn(screen::Surface& entry) {
+    struct Combination {
+      int base, rate, amount;
+      const char *base_value, *rate_value, *amount_value;
+    };
+    static const Combination kCombinations[] = {{1, 2, 2, "250", "", ""},
+                                                {4, 3, 1, "", "", "12,5"},
+                                                {4, 3, 0, "", "", ""},
+                                                {3, 0, 2, "50", "", ""},
+                                                {2, 1, 2, "100", "0,3", ""}};
+    const Combination& c = kCombinations[random_() % std::size(kCombinations)];
+    const int field = c.amount == 2 ? random_() % 7 : 1 + 5 * (random_() % 2);
+    auto pick = [&](const char* name, int index) {
+      Control& combo = entry.Get(name);
+      if (combo.CanTakeFocus() && index < combo.ListCount())
+        Record("pick " + std::string(name) + " " + std::to_string(index),
+               [&] { host_->op.Pick(combo, index); });
+    };
+    auto paste = [&](const char* name, const std::string& text) {
+      Control& target = entry.Get(name);
+      if (!target.CanTakeFocus() || text.empty()) return;
+      Record("focus " + std::string(name), [&] { host_->op.Focus(target); });
+      Record("paste " + replay::Quoted(text), [&] { host_->op.Paste(text); });
+    };
+    paste("Txt_LibRubSai", kTexts[random_() % kTexts.size()] + " SAISIE");
+    pick("Cbo_ChpAppliRubSai", field);
+    pick("Cbo_TypAvNatRubSai", random_() % 4);
+    pick("Cbo_TypeFraisProf", random_() % 4);
+    pick("Cbo_TypBaseRubSai", c.base);
+    paste("Txt_MontBaseRubSai", c.base_value);
+    pick("Cbo_TypTauxRubSai", c.rate);
+    paste("Txt_MontTauxRubSai", c.rate_value);
+    pick("Cbo_TypMontRubSai", c.amount);
+    paste("Txt_ValMontRubSai", c.amount_value);
+    paste("Txt_DebitRubSai", "4110000000");
+    paste("Txt_CreditRubSai", "6410000000");
+  }
+
   // OK, once the focus has left the field being edited; an item written shows again, once
   // reopened, what the visible fields showed when it was saved.
   void SaveAndReopen() {
@@ -272,6 +313,8 @@ class Session {
     Control& ok = entry.Get("Cmd_OK");
     if (!ok.CanTakeFocus()) return;
     Record("focus Cmd_OK", [&] { host_->op.Focus(ok); });
+    // A field that refused its value kept the focus: the click will leave it again first.
+    const bool settled = ok.HasFocus();
     const std::string shown = VisibleFields(entry);
     std::map<std::string, std::string> before;
     db_->ForEachRecord("RUBSAISIE", [&](std::string_view id, std::string_view text) {
@@ -283,7 +326,7 @@ class Session {
       if (before[std::string(id)] != text) written = id;
     });
     Control& code = entry.Get("Txt_CodRubSai");
-    if (written.empty() || host_->screen.TopModal() || !code.CanTakeFocus() ||
+    if (!settled || written.empty() || host_->screen.TopModal() || !code.CanTakeFocus() ||
         Mode(entry) != "search")
       return;
     Record("focus Txt_CodRubSai", [&] { host_->op.Focus(code); });
