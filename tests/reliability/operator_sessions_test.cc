@@ -155,6 +155,7 @@ class Session {
     Stop();
     Vars() = Variables{};  // a fresh host: no global of the one before
     host_ = std::make_unique<Host>(random_, answers_);
+    window_open_ = false;
     help_->SetSink(
         [this](const std::string& page, const std::string& mode, const std::string& title,
                const std::string& extra) { host_->display.Help(page, mode, title, extra); });
@@ -438,13 +439,11 @@ class Session {
 
   // The invariants that hold after every action.
   std::string Broken() {
-    for (const screen::LoggedEvent& e : host_->display.Pending()) {
-      windows_ += e.kind == screen::LoggedEvent::Kind::Show;
-      questions_ += e.kind == screen::LoggedEvent::Kind::Message && (e.style & 7) != 0;
-      if (e.kind == screen::LoggedEvent::Kind::Error && !IsRecordNotFound(e))
-        return "an error reached the operator: " + e.Describe();
-    }
+    for (const screen::LoggedEvent& e : host_->display.Pending())
+      if (std::string broken = EventBroken(e); !broken.empty()) return broken;
     host_->display.Pending().clear();
+    if (host_->screen.HostUnloaded() && !host_->control->W_Sortir)
+      return "the host window closed without W_Sortir";
     for (const std::string& problem : db_->IntegrityProblems()) return "store: " + problem;
     if (std::string broken = StoreBroken(last_mode_); !broken.empty()) return broken;
     if (host_->screen.HostUnloaded()) last_mode_ = "";
@@ -459,6 +458,7 @@ class Session {
     if (mode.empty()) return "the buttons show no mode: " + Pattern(entry);
     if (!entry.Enabled() || host_->screen.MousePointer() != screen::kPointerDefault)
       return "the screen was left busy";
+    if (std::string broken = OnlyModeControls(entry, mode); !broken.empty()) return broken;
     if (Control* focused = host_->screen.Focused(); focused && !focused->CanTakeFocus())
       return "the focus is on " + focused->Name() + ", which cannot take it";
     for (const std::string& label : entry.Get("Cbo_LibRubSai").Items())
@@ -469,6 +469,27 @@ class Session {
     if (!stored) return "the screen shows item \"" + code + "\", which the store does not hold";
     if ((Attributes(*stored)[18] == "1") != (mode == "deleted"))
       return "item " + code + " is shown in " + mode + " mode";
+    return "";
+  }
+
+  // Search and deleted-item modes leave only their own controls enabled (menus aside: a right
+  // click enables them), and Supprimer's caption says what it does.
+  static std::string OnlyModeControls(screen::Surface& entry, const std::string& mode) {
+    const std::string caption = entry.Get("Cmd_Supprimer").Caption();
+    if ((mode == "item" && caption != "Supprimer") || (mode == "deleted" && caption != "Réactiver"))
+      return "Cmd_Supprimer reads \"" + caption + "\" in " + mode + " mode";
+    std::set<std::string> own;
+    if (mode == "search" && !entry.Get("Cmd_DetailRubSai").Enabled())
+      own = {"Etq_CodRubSai", "Txt_CodRubSai", "Cbo_LibRubSai", "Cmd_Ajouter", "Cmd_Sortir"};
+    else if (mode == "deleted")
+      own = {"Cmd_Supprimer", "Cmd_Annuler", "Cmd_Sortir"};
+    else
+      return "";
+    for (int i = 0; i < entry.Count(); ++i) {
+      Control& c = entry.Item(i);
+      if (c.Enabled() && c.GetKind() != Kind::Menu && !own.count(c.Name()))
+        return c.Name() + " is enabled in " + mode + " mode";
+    }
     return "";
   }
 
@@ -483,6 +504,22 @@ class Session {
     }
     if (attrs.size() < 25) attrs.resize(25);
     return attrs;
+  }
+
+  // No error escaped a handler; every message box has the title of the surface showing it and
+  // one of the four styles in use.
+  std::string EventBroken(const screen::LoggedEvent& e) {
+    using Event = screen::LoggedEvent::Kind;
+    if (e.kind == Event::Show || e.kind == Event::Unload) window_open_ = e.kind == Event::Show;
+    windows_ += e.kind == Event::Show;
+    if (e.kind == Event::Error && !IsRecordNotFound(e))
+      return "an error reached the operator: " + e.Describe();
+    if (e.kind != Event::Message) return "";
+    questions_ += (e.style & 7) != 0;
+    const char* title = window_open_ ? "Message Orvanel" : "Message ORVANEL";
+    if (e.texts[0] != title || (e.style != 48 && e.style != 64 && e.style != 52 && e.style != 51))
+      return "a message box out of place: " + e.Describe();
+    return "";
   }
 
   // A code that reaches the loader without being in the label list (typed under a label left in
@@ -596,10 +633,11 @@ class Session {
   std::set<std::string> labels_;              // and their labels as the label list shows them
   std::string last_mode_;
   bool maker_ = false, full_rights_ = true;
+  bool window_open_ = false;  // the detail window, as the events logged so far tell
 };
 
 TEST(OperatorSessionsTest, RandomSessionsLeaveTheScreenWholeAndTheStoreLoadable) {
-  const int sessions = Rounds(40, 4000);
+  const int sessions = Rounds(100, 4000);
   const int actions = 200;
   int failed = 0, writes = 0, windows = 0, questions = 0;
   for (int seed = 1; seed <= sessions && failed < 3; ++seed) {
