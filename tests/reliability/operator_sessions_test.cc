@@ -302,7 +302,7 @@ class Session {
     if (!ok.CanTakeFocus()) return;
     Record("focus Cmd_OK", [&] { host_->op.Focus(ok); });
     // A field that refused its value kept the focus: the click will leave it again first.
-    const bool settled = ok.HasFocus();
+    const bool settled = ok.HasFocus() && CodesFollowTexts();
     const std::string shown = VisibleFields(entry);
     std::map<std::string, std::string> before;
     db_->ForEachRecord("RUBSAISIE", [&](std::string_view id, std::string_view text) {
@@ -321,6 +321,20 @@ class Session {
     Record("paste " + replay::Quoted(written), [&] { host_->op.Paste(written); });
     if (std::string again = VisibleFields(entry); again != shown && broken_.empty())
       broken_ = "item " + written + " saved as\n" + shown + "reopens as\n" + again;
+  }
+
+  // Whether each type selector's code is the one of the text it shows. A selector's code is set
+  // when the selector is left or an item loaded: a pick made after the field left before took the
+  // focus elsewhere changes the text alone, and the write stores the code the selector had.
+  bool CodesFollowTexts() {
+    for (const auto& [selector, code] : {std::pair{"Cbo_ChpAppliRubSai", "CodeChpAppli"},
+                                         {"Cbo_TypBaseRubSai", "CodeTypBase"},
+                                         {"Cbo_TypTauxRubSai", "CodeTypTaux"},
+                                         {"Cbo_TypMontRubSai", "CodeTypMont"}}) {
+      const int index = host_->control->Controls().Get(selector).ListIndex();
+      if (index >= 0 && host_->control->Field(code)->text != std::to_string(index)) return false;
+    }
+    return true;
   }
 
   // The data fields the operator sees, one per line.
@@ -453,8 +467,10 @@ class Session {
     return "";
   }
 
-  // Search and deleted-item modes leave only their own controls enabled (menus aside: a right
-  // click enables them), and Supprimer's caption says what it does.
+  // Search and deleted-item modes leave only their own controls usable (menus aside: a right
+  // click enables them), and Supprimer's caption says what it does. A hidden control may stay
+  // enabled: the rate in points that each mode applies last sets the amount type to "Fixe", whose
+  // rule enables the amount field before hiding it.
   static std::string OnlyModeControls(screen::Surface& entry, const std::string& mode) {
     const std::string caption = entry.Get("Cmd_Supprimer").Caption();
     if ((mode == "item" && caption != "Supprimer") || (mode == "deleted" && caption != "Réactiver"))
@@ -468,7 +484,7 @@ class Session {
       return "";
     for (int i = 0; i < entry.Count(); ++i) {
       Control& c = entry.Item(i);
-      if (c.Enabled() && c.GetKind() != Kind::Menu && !own.count(c.Name()))
+      if (c.Enabled() && c.Visible() && c.GetKind() != Kind::Menu && !own.count(c.Name()))
         return c.Name() + " is enabled in " + mode + " mode";
     }
     return "";
