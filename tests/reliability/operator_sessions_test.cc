@@ -585,7 +585,7 @@ class Session {
 
 TEST(OperatorSessionsTest, RandomSessionsLeaveTheScreenWholeAndTheStoreLoadable) {
   const int sessions = Rounds(100, 4000);
-  const int actions = 200;
+  const int actions = Rounds(200, 500);
   int failed = 0, writes = 0, windows = 0;
   std::atomic<int> playing{0};
   std::jthread watchdog([&playing](std::stop_token stop) {
