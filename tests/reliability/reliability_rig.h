@@ -1,18 +1,25 @@
 #pragma once
 // Helpers of the reliability suite, gathered here: how long to run (short under ctest, long under
 // `make reliability`), a database double that makes writes fail on demand and counts them, a dump
-// of a whole store, and the figures each test reports. Fresh stores of either backend come from
+// of a whole store, what makes an entry item unreadable, a display that answers questions at
+// random, and the figures each test reports. Fresh stores of either backend come from
 // store/test_notation.h.
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "gateways/dba.h"
 #include "gateways/dba_error.h"
+#include "gateways/dyn_array.h"
+#include "screen/display.h"
 #include "store/store.h"
 
 namespace talvero::reliability {
@@ -44,6 +51,61 @@ inline std::string Dump(store::Store& db) {
     }
   }
   return dump;
+}
+
+// The attributes of a RUBSAISIE record's text: 0 (empty: the id is not in the text) to 24 at least.
+inline std::vector<std::string> ItemAttributes(std::string_view text) {
+  std::vector<std::string> attrs(2);
+  for (char ch : text) {
+    if (ch == kAttrMark)
+      attrs.emplace_back();
+    else
+      attrs.back().push_back(ch);
+  }
+  if (attrs.size() < 25) attrs.resize(25);
+  return attrs;
+}
+
+// What makes the entry item unreadable by the screen's loader, "" when nothing does: an id that is
+// not a code, an attribute beyond 24, a code, check box or number that is not one of its kind, a
+// detail that is not a list of codes. The hours type, the check boxes of 20 to 22 and the numbers
+// may be empty, as in older records.
+inline std::string UnreadableItem(std::string_view id, std::string_view text) {
+  const std::vector<std::string> attrs = ItemAttributes(text);
+  const std::string item = "RUBSAISIE " + std::string(id);
+  if (id.size() != 3 || id.find_first_not_of("0123456789") != std::string_view::npos ||
+      attrs.size() > 25)
+    return item + " layout";
+  // The highest code of each attribute read as a number; -1 for a number of any size.
+  constexpr std::array<std::pair<int, int>, 13> kHighest = {{{2, 6},
+                                                             {4, 1},
+                                                             {6, 4},
+                                                             {7, -1},
+                                                             {8, 4},
+                                                             {9, -1},
+                                                             {10, 2},
+                                                             {11, -1},
+                                                             {19, 2},
+                                                             {20, 1},
+                                                             {21, 1},
+                                                             {22, 1},
+                                                             {23, 1}}};
+  for (const auto& [attr, top] : kHighest) {
+    const std::string& v = attrs[attr];
+    const size_t from = top < 0 && !v.empty() && v[0] == '-' ? 1 : 0;
+    const bool readable =
+        top < 0 ? v.size() > from && v.find_first_not_of("0123456789", from) == std::string::npos
+                : v.size() == 1 && v[0] >= '0' && v[0] <= '0' + top;
+    if (!readable && !(v.empty() && (top < 0 || (attr >= 19 && attr <= 22))))
+      return item + " attribute " + std::to_string(attr) + " is \"" + v + "\"";
+  }
+  if (attrs[14] != "" && attrs[14] != "I" && attrs[14] != "R")
+    return item + " detail direction \"" + attrs[14] + "\"";
+  for (size_t at = 0; at < attrs[15].size(); at += 4)
+    if (attrs[15].substr(at, 3).find_first_not_of("0123456789") != std::string::npos ||
+        attrs[15].size() < at + 3 || (at + 3 < attrs[15].size() && attrs[15][at + 3] != kValueMark))
+      return item + " detail \"" + attrs[15] + "\"";
+  return "";
 }
 
 // How the injected writes fail: the two failures a full disk and a read-only file give SQLite.
@@ -124,5 +186,27 @@ class InjectingFile : public DBAFile,
 inline std::shared_ptr<DBAFile> InjectingDatabase::DBOpen(const std::string& file) {
   return std::make_shared<InjectingFile>(*this, store_->DBOpen(file));
 }
+
+// A headless display that answers every question with one of its own buttons, drawn at random,
+// and notes each answer (as the replay tool's `answer` would give it) in `answers`.
+class AnsweringDisplay : public screen::HeadlessDisplay {
+ public:
+  AnsweringDisplay(std::mt19937& random, std::vector<std::string>& answers)
+      : random_(random), answers_(answers) {}
+  int MessageBox(const std::string& text, int style, const std::string& title) override {
+    int buttons = style & 7;
+    if (buttons == screen::kStyleYesNo || buttons == screen::kStyleYesNoCancel) {
+      const int choices[] = {screen::kAnswerYes, screen::kAnswerNo, screen::kAnswerCancel};
+      int answer = choices[random_() % (buttons == screen::kStyleYesNo ? 2 : 3)];
+      answers_.push_back(std::to_string(answer));
+      QueueAnswer(answer);
+    }
+    return HeadlessDisplay::MessageBox(text, style, title);
+  }
+
+ private:
+  std::mt19937& random_;
+  std::vector<std::string>& answers_;
+};
 
 }  // namespace talvero::reliability
