@@ -11,9 +11,11 @@ void Ctr_Talvero::Cmd_DetailRubSai_Click() {
   if (ModeCreation == 1) MAJ_Creation();
   screen_.Load(*detail_);
   Frm_Detail& window = *frm_detail_;
+  // The window keeps its controls from one opening to the next, so the caption is set on every
+  // opening: any base type but "Composante de bases" shows the one the window was designed with.
   if (Cbo_TypBaseRubSai.Text() == "Composante de bases")
     window.Etq_Base.SetCaption("Base : composante de bases");
-  if (Cbo_TypBaseRubSai.Text() == "Composante de montants")
+  else
     window.Etq_Base.SetCaption("Base : composante de montants");
   window.Etq_CodLibRubSai.SetCaption(Txt_CodRubSai.Text() + "    " + Cbo_LibRubSai.Text());
   window.Remplir_Liste();
