@@ -72,16 +72,26 @@ Scenario::~Scenario() {
 Outcome Scenario::Play(const std::vector<Command>& commands, int last_line) {
   commands_ = &commands;
   next_ = 0;
+  last_line_ = last_line;
+  ended_ = false;
   PlayWhile([] { return true; });
-  if (!stopped_ && !display_.Pending().empty()) {
-    outcome_ = {Outcome::Status::kFailed, last_line, "no more events",
-                "unexpected: " + display_.Pending().front().Describe()};
-  }
   return outcome_;
 }
 
 void Scenario::PlayWhile(const std::function<bool()>& go_on) {
   while (!stopped_ && next_ < commands_->size() && go_on()) RunLine((*commands_)[next_++]);
+  if (!stopped_ && !ended_ && next_ >= commands_->size()) EndOfFile();
+}
+
+void Scenario::EndOfFile() {
+  // The lines may run out inside a modal window: what its closing by the runner, and the handler
+  // that showed it, do afterwards is no part of the file.
+  ended_ = true;
+  if (!display_.Pending().empty()) {
+    stopped_ = true;
+    outcome_ = {Outcome::Status::kFailed, last_line_, "no more events",
+                "unexpected: " + display_.Pending().front().Describe()};
+  }
 }
 
 void Scenario::Fail(const Command& c, const std::string& found) {
@@ -111,7 +121,7 @@ void Scenario::RunLine(const Command& c) {
   }
   // A handler resumed after a failure inside its modal window may fail again: the first one
   // is the one to report.
-  if (stopped_) return;
+  if (stopped_ || ended_) return;
   stopped_ = true;
   outcome_ = {stop.status, c.line, stop.expected, stop.found};
 }

@@ -68,6 +68,8 @@ class Scenario {
   // main loop and the modal loop of a window shown by a handler both read lines through it.
   void PlayWhile(const std::function<bool()>& go_on);
   void PlayModal(screen::Surface& window);
+  // The file has no line left: entries of the event log not taken fail it.
+  void EndOfFile();
   void RunLine(const Command& c);
   void Execute(const Command& c);
   void SetUp(const Command& c);
@@ -104,7 +106,9 @@ class Scenario {
 
   const std::vector<Command>* commands_ = nullptr;
   size_t next_ = 0;
+  int last_line_ = 0;
   bool stopped_ = false;
+  bool ended_ = false;  // the lines ran out; the runner may still be closing a modal window
   Outcome outcome_;
 };
 
