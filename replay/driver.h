@@ -35,6 +35,7 @@ class Driver {
   virtual void Key(int code) = 0;
   virtual void Paste(const std::string& text) = 0;
   virtual void Pick(screen::Control& combo, int index) = 0;
+  virtual void Pick(screen::Control& combo, const std::string& item) = 0;
   virtual void Click(screen::Control& control) = 0;
   virtual void Select(screen::Control& list, const std::vector<int>& rows) = 0;
   virtual void DblClick(screen::Control& list) = 0;
@@ -78,6 +79,9 @@ class HeadlessDriver : public Driver {
   void Key(int code) override { operator_.Key(code); }
   void Paste(const std::string& text) override { operator_.Paste(text); }
   void Pick(screen::Control& combo, int index) override { operator_.Pick(combo, index); }
+  void Pick(screen::Control& combo, const std::string& item) override {
+    operator_.Pick(combo, item);
+  }
   void Click(screen::Control& c) override { operator_.Click(c); }
   void Select(screen::Control& list, const std::vector<int>& rows) override {
     operator_.Select(list, rows);

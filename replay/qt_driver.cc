@@ -69,6 +69,7 @@ class QtDriver : public Driver {
   void Key(int code) override;
   void Paste(const std::string& text) override;
   void Pick(screen::Control& combo, int index) override;
+  void Pick(screen::Control& combo, const std::string& item) override;
   void Click(screen::Control& c) override;
   void Select(screen::Control& list, const std::vector<int>& rows) override;
   void DblClick(screen::Control& list) override;
@@ -98,6 +99,8 @@ class QtDriver : public Driver {
   void CloseMenu();
   void PressAway(QWidget* w);
   void ClickField(screen::Control& c);
+  // Opens the combo's list, then clicks the row `row` finds in it (the opening may refill it).
+  void PickRow(screen::Control& combo, const std::function<int()>& row);
   void ClickRow(QListWidget* list, int row, bool twice = false);
   void AnswerBox(const QString& button, int tries);
   static void SendText(QWidget* target, const QString& text);
@@ -261,8 +264,18 @@ void QtDriver::Paste(const std::string& text) {
 }
 
 void QtDriver::Pick(screen::Control& combo, int index) {
-  if (index < 0 || index >= combo.ListCount())
-    throw screen::OperatorError(combo.Name() + " has no item " + std::to_string(index));
+  PickRow(combo, [&combo, index] {
+    if (index < 0 || index >= combo.ListCount())
+      throw screen::OperatorError(combo.Name() + " has no item " + std::to_string(index));
+    return index;
+  });
+}
+
+void QtDriver::Pick(screen::Control& combo, const std::string& item) {
+  PickRow(combo, [&combo, &item] { return screen::ItemRow(combo, item); });
+}
+
+void QtDriver::PickRow(screen::Control& combo, const std::function<int()>& row) {
   if (!combo.CanTakeFocus()) throw screen::OperatorError(combo.Name() + " cannot take the focus");
   CloseMenu();
   auto* box = static_cast<QComboBox*>(Required(combo));
@@ -276,6 +289,13 @@ void QtDriver::Pick(screen::Control& combo, int index) {
   QAbstractItemView* view = box->view();
   if (!view->isVisible() && !combo.CanTakeFocus()) return;  // the move disabled or hid it
   if (!view->isVisible()) throw screen::OperatorError(combo.Name() + " did not open its list");
+  int index = 0;
+  try {
+    index = row();
+  } catch (const screen::OperatorError&) {
+    box->hidePopup();
+    throw;
+  }
   QModelIndex item = view->model()->index(index, 0);
   view->scrollTo(item);
   QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());

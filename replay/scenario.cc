@@ -12,15 +12,6 @@ namespace {
 // The screen whose access level `rights N` sets.
 constexpr const char* kRightsScreen = "RUBRIQUEDESAISIE";
 
-// The index of an item of a combo box, as a pick names it.
-int ItemIndex(const screen::Control& combo, const std::string& item) {
-  const auto& items = combo.Items();
-  auto it = std::find(items.begin(), items.end(), item);
-  if (it == items.end())
-    throw screen::OperatorError(combo.Name() + " has no item \"" + item + "\"");
-  return static_cast<int>(it - items.begin());
-}
-
 std::string ErrorText(const std::exception& e) {
   if (const auto* component = dynamic_cast<const ComponentError*>(&e))
     return "Erreur " + std::to_string(component->Number()) + " : " + e.what();
@@ -238,8 +229,7 @@ void Scenario::Act(const Command& c) {
       case Verb::kPickIndex:
         return driver_->Pick(FindControl(c, c.target), static_cast<int>(c.numbers[0]));
       case Verb::kPickItem:
-        return driver_->Pick(FindControl(c, c.target),
-                             ItemIndex(FindControl(c, c.target), c.texts[0]));
+        return driver_->Pick(FindControl(c, c.target), c.texts[0]);
       case Verb::kClick:
         return driver_->Click(FindControl(c, c.target));
       case Verb::kSelect:

@@ -156,11 +156,15 @@ void Operator::Paste(const std::string& text) {
   screen_.DoEvents();
 }
 
-void Operator::Pick(Control& combo, int index) {
-  if (index < 0 || index >= combo.ListCount())
-    throw OperatorError(combo.Name() + " has no item " + std::to_string(index));
+void Operator::OpenList(Control& combo) {
   if (!combo.CanTakeFocus()) throw OperatorError(combo.Name() + " cannot take the focus");
   screen_.OperatorFocus(combo);
+}
+
+void Operator::Pick(Control& combo, int index) {
+  OpenList(combo);
+  if (combo.CanTakeFocus() && (index < 0 || index >= combo.ListCount()))
+    throw OperatorError(combo.Name() + " has no item " + std::to_string(index));
   PickFromOpenList(combo, index);
 }
 
@@ -171,10 +175,16 @@ void Operator::PickFromOpenList(Control& combo, int index) {
 }
 
 void Operator::Pick(Control& combo, const std::string& item) {
+  OpenList(combo);
+  // A move that sent the focus elsewhere leaves nothing to pick from.
+  PickFromOpenList(combo, combo.CanTakeFocus() ? ItemRow(combo, item) : -1);
+}
+
+int ItemRow(const Control& combo, const std::string& item) {
   const auto& items = combo.Items();
   auto it = std::find(items.begin(), items.end(), item);
   if (it == items.end()) throw OperatorError(combo.Name() + " has no item \"" + item + "\"");
-  Pick(combo, static_cast<int>(it - items.begin()));
+  return static_cast<int>(it - items.begin());
 }
 
 void Operator::Click(Control& control) {

@@ -47,7 +47,8 @@ class Operator {
   int KeyAt(int code, int start, int length);
   // Replaces the whole text of the focused control: one Change, no KeyPress.
   void Paste(const std::string& text);
-  // Opens the combo's list and picks an item.
+  // Opens the combo's list and picks an item. The item is found once the list is open: the move
+  // of the focus to the combo may have refilled it.
   void Pick(Control& combo, int index);
   void Pick(Control& combo, const std::string& item);
   // A pick in a drop-down list that is already open: the press that opened it moved the focus
@@ -64,6 +65,8 @@ class Operator {
   void Settle() { screen_.DoEvents(); }
 
  private:
+  // The press that opens the combo's list, which moves the focus to it.
+  void OpenList(Control& combo);
   // Returns the caret after the key; `start` and `length` select characters of the text.
   int PressKey(Control& target, int code, int start, int length);
   void Step(int direction);
@@ -71,6 +74,9 @@ class Operator {
   void Activate(Control& control);
   Screen& screen_;
 };
+
+// The row of the first item of the combo equal to `item`; OperatorError when there is none.
+int ItemRow(const Control& combo, const std::string& item);
 
 // UTF-8 helpers shared by the operator layer and the logic.
 std::vector<char32_t> DecodeUtf8(const std::string& text);
