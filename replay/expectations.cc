@@ -8,6 +8,14 @@ namespace {
 
 using screen::LoggedEvent;
 
+// The menu an `expect popup` names, without the surface a prefix may name: the pop-up is logged by
+// the menu's own name.
+std::string MenuName(const std::string& target) {
+  for (const std::string prefix : {"Ctr_Talvero.", "Frm_Detail."})
+    if (target.starts_with(prefix)) return target.substr(prefix.size());
+  return target;
+}
+
 bool SameEvent(const Command& c, const LoggedEvent& e) {
   using K = LoggedEvent::Kind;
   auto text = [&e](size_t i) { return i < e.texts.size() ? e.texts[i] : std::string(); };
@@ -19,7 +27,7 @@ bool SameEvent(const Command& c, const LoggedEvent& e) {
     case Verb::kExpectBeep:
       return e.kind == K::Beep;
     case Verb::kExpectPopup:
-      return e.kind == K::Popup && text(0) == c.target;
+      return e.kind == K::Popup && text(0) == MenuName(c.target);
     case Verb::kExpectHelp:
       return e.kind == K::Help && e.texts == c.texts;
     case Verb::kExpectShow:
