@@ -429,7 +429,8 @@ std::optional<Command> ParseLine(const std::string& text, int line) {
 std::vector<Command> ParseScript(const std::string& content) {
   std::vector<Command> commands;
   int line = 0;
-  size_t start = 0;
+  // Some editors open a UTF-8 file with a byte order mark: it is no part of the first line.
+  size_t start = content.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   while (start < content.size()) {
     size_t end = content.find('\n', start);
     if (end == std::string::npos) end = content.size();

@@ -26,6 +26,7 @@ TEST(ScriptTest, StringsAndSyntaxErrors) {
            {R"(expect query "SSELECT R AVEC 1 = \"P]\"" "0 1" = "014]X")",
             R"([SSELECT R AVEC 1 = "P]"][0 1][014]X])"},
            {"# init\r\n\n  type \"# not a comment\" \n", "[# not a comment]"},
+           {"\xEF\xBB\xBFtype \"é\"\r\n", "[é]"},
            {"# title\r\n\ninit\nclack Cmd_OK\n", "4: unknown command clack"},
            {R"(type "abc\")", "1: unterminated string"},
            {R"(type "a"b)", "1: a blank must follow the closing quote"},
