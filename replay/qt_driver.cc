@@ -209,6 +209,8 @@ void QtDriver::Focus(screen::Control& c) {
 
 void QtDriver::Tab() {
   CloseMenu();
+  // With the focus nowhere no widget of the screen takes the key: the focus order decides.
+  if (!screen_.Focused()) return operator_.Tab();
   QTest::keyClick(KeyTarget(), Qt::Key_Tab);
 }
 

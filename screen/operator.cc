@@ -67,6 +67,10 @@ void Operator::Step(int direction) {
   Control* current = screen_.Focused();
   Surface* surface = screen_.TopModal();
   if (!surface) surface = current ? &current->GetSurface() : nullptr;
+  // With the focus nowhere (a handler hid or disabled the control that had it), the key goes to
+  // the screen that can be operated, from the start of its focus order.
+  for (Surface* s : screen_.Surfaces())
+    if (!surface && screen_.Operable(*s)) surface = s;
   if (!surface) throw OperatorError("no surface to tab through");
   const auto& order = surface->FocusOrder();
   if (order.empty()) throw OperatorError("no focus order on " + surface->Name());
