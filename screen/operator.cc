@@ -199,8 +199,15 @@ void Operator::Click(Control& control) {
   }
   if (!control.CanTakeFocus()) return;  // hidden, disabled or not clickable: nothing happens
   screen_.OperatorFocus(control);
-  // A LostFocus run by the move may have sent the focus elsewhere or disabled the control.
-  if (control.HasFocus() && control.CanTakeFocus()) Activate(control);
+  ReleaseClick(control);
+}
+
+void Operator::ReleaseClick(Control& control) {
+  // A LostFocus run by the move may have sent the focus elsewhere or disabled the control. A
+  // button sent away is not pressed; a check box or an option button is still ticked, unless
+  // the move left it unusable.
+  bool button = control.GetKind() == Kind::Button;
+  if (control.CanTakeFocus() && (!button || control.HasFocus())) Activate(control);
   screen_.DoEvents();
 }
 

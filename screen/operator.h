@@ -55,6 +55,9 @@ class Operator {
   // (the move may have sent it elsewhere; the pick goes on while the combo can take the focus).
   void PickFromOpenList(Control& combo, int index);
   void Click(Control& control);
+  // The release of a click whose press has already moved the focus: a button is pressed only
+  // while it still has the focus; a check box or an option button takes the click while usable.
+  void ReleaseClick(Control& control);
   void Select(Control& list, const std::vector<int>& rows);
   void DblClick(Control& list);
   void MouseDown(Surface& surface, int button);

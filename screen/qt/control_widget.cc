@@ -802,8 +802,9 @@ bool ControlWidget::Binding::Press(screen::Control& c, QObject* watched, QMouseE
     case Kind::Button:
     case Kind::CheckBox:
     case Kind::OptionButton:
-      // The focus moves at the press, the click comes with the release over the button.
-      if (left && TakeFocus(c)) {
+      // The focus moves at the press, the click comes with the release over the button. A
+      // check box or an option button is pressed even when the move sent the focus elsewhere.
+      if (left && (TakeFocus(c) || (c.GetKind() != Kind::Button && c.CanTakeFocus()))) {
         pressed_ = &c;
         static_cast<QAbstractButton*>(WidgetOf(c))->setDown(true);
       }
@@ -822,7 +823,7 @@ bool ControlWidget::Binding::Release(screen::Control& c, QObject* watched, QMous
   auto* button = static_cast<QAbstractButton*>(WidgetOf(c));
   button->setDown(false);
   bool over = button->rect().contains(event->position().toPoint());
-  if (pressed_ == &c && over && screen_.Focused() == &c) Act([&] { op_.Click(c); });
+  if (pressed_ == &c && over) Act([&] { op_.ReleaseClick(c); });
   pressed_ = nullptr;
   return true;
 }
