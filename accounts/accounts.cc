@@ -1,7 +1,7 @@
 // The debit and credit accounts of an entry item. Each side is a pair of controls: a number field
 // (the only part stored) and a label combo that shows the account's label or the matches of a
 // search. ListeComptes holds the last search of either side, and a pick in a combo is read from it
-// by position, so a pick always refers to the search that filled that combo's list.
+// by position, so a pick refers to the last search made, even when the other side made it.
 #include <cstdint>
 #include <memory>
 #include <string>
