@@ -266,11 +266,7 @@ void QtDriver::Paste(const std::string& text) {
 }
 
 void QtDriver::Pick(screen::Control& combo, int index) {
-  PickRow(combo, [&combo, index] {
-    if (index < 0 || index >= combo.ListCount())
-      throw screen::OperatorError(combo.Name() + " has no item " + std::to_string(index));
-    return index;
-  });
+  PickRow(combo, [&combo, index] { return screen::IndexRow(combo, index); });
 }
 
 void QtDriver::Pick(screen::Control& combo, const std::string& item) {

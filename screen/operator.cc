@@ -167,9 +167,7 @@ void Operator::OpenList(Control& combo) {
 
 void Operator::Pick(Control& combo, int index) {
   OpenList(combo);
-  if (combo.CanTakeFocus() && (index < 0 || index >= combo.ListCount()))
-    throw OperatorError(combo.Name() + " has no item " + std::to_string(index));
-  PickFromOpenList(combo, index);
+  PickFromOpenList(combo, combo.CanTakeFocus() ? IndexRow(combo, index) : index);
 }
 
 void Operator::PickFromOpenList(Control& combo, int index) {
@@ -182,6 +180,12 @@ void Operator::Pick(Control& combo, const std::string& item) {
   OpenList(combo);
   // A move that sent the focus elsewhere leaves nothing to pick from.
   PickFromOpenList(combo, combo.CanTakeFocus() ? ItemRow(combo, item) : -1);
+}
+
+int IndexRow(const Control& combo, int index) {
+  if (index < 0 || index >= combo.ListCount())
+    throw OperatorError(combo.Name() + " has no item " + std::to_string(index));
+  return index;
 }
 
 int ItemRow(const Control& combo, const std::string& item) {

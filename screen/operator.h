@@ -80,6 +80,8 @@ class Operator {
 
 // The row of the first item of the combo equal to `item`; OperatorError when there is none.
 int ItemRow(const Control& combo, const std::string& item);
+// The row `index` of the combo's list; OperatorError when the list has no such row.
+int IndexRow(const Control& combo, int index);
 
 // UTF-8 helpers shared by the operator layer and the logic.
 std::vector<char32_t> DecodeUtf8(const std::string& text);
